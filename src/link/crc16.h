@@ -14,8 +14,8 @@ constexpr std::array<std::uint16_t, 256> makeCrc16Table() {
     for (std::size_t i = 0; i < table.size(); ++i) {
         auto crc = static_cast<std::uint16_t>(i << 8);
         for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc & 0x8000u) != 0 ? static_cast<std::uint16_t>((crc << 1) ^ 0x1021u)
-                                       : static_cast<std::uint16_t>(crc << 1);
+            const unsigned shifted = static_cast<unsigned>(crc) << 1;
+            crc = static_cast<std::uint16_t>((crc & 0x8000u) != 0 ? shifted ^ 0x1021u : shifted);
         }
         table[i] = crc;
     }
@@ -29,8 +29,9 @@ inline constexpr std::uint16_t kCrc16Init = 0xFFFF;
 // Continues a running CRC so that a frame can be checked without copying it into one buffer.
 constexpr std::uint16_t crc16Update(std::uint16_t crc, std::span<const std::uint8_t> bytes) {
     for (std::uint8_t byte : bytes) {
-        crc = static_cast<std::uint16_t>((crc << 8) ^
-                                         detail::kCrc16Table[((crc >> 8) ^ byte) & 0xFFu]);
+        const unsigned index = (static_cast<unsigned>(crc) >> 8 ^ byte) & 0xFFu;
+        crc = static_cast<std::uint16_t>((static_cast<unsigned>(crc) << 8) ^
+                                         detail::kCrc16Table[index]);
     }
     return crc;
 }

@@ -54,6 +54,13 @@ void FrameDecoder::dropLeadingGarbage() {
     buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(i));
 }
 
+void FrameDecoder::abandonCandidate() {
+    if (!buffer_.empty()) {
+        buffer_.erase(buffer_.begin());
+    }
+    dropLeadingGarbage();
+}
+
 DecodeResult FrameDecoder::next(Frame& frame) {
     dropLeadingGarbage();
     if (buffer_.size() < kHeaderSize) {

@@ -71,6 +71,9 @@ public:
     void feed(std::span<const std::uint8_t> bytes);
     DecodeResult next(Frame& frame);
     void reset() { buffer_.clear(); }
+    // Gives up the frame being collected, keeping the bytes after its start marker. A damaged
+    // length field would otherwise make the decoder wait for bytes that never come.
+    void abandonCandidate();
     std::size_t buffered() const { return buffer_.size(); }
 
 private:

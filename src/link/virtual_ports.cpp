@@ -124,8 +124,7 @@ fs::path registerVirtualPort(const VirtualPort& port, std::string& error) {
     const auto temp = dir / ("." + port.name + ".tmp");
     {
         std::ofstream out(temp, std::ios::trunc);
-        out << "name=" << port.name << "\npath=" << port.devicePath << "\npid=" << port.pid
-            << "\n";
+        out << "name=" << port.name << "\npath=" << port.devicePath << "\npid=" << port.pid << "\n";
         out.flush();
         if (!out) {
             error = "cannot write " + temp.string();

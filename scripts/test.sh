@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the normal and the sanitizer flavour, runs every test in both,
+# and fuzzes the frame decoder for a bounded time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/setup.sh
+jobs=$(nproc)
+fuzz_seconds=${KAVRIN_FUZZ_SECONDS:-60}
+
+echo "== release build and tests"
+./scripts/build.sh release
+ctest --test-dir build -j "$jobs" --output-on-failure --timeout 120
+
+echo "== sanitizer build and tests"
+./scripts/build.sh sanitize
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
+ctest --test-dir build-asan -j "$jobs" --output-on-failure --timeout 300
+
+echo "== fuzzing the frame decoder for ${fuzz_seconds}s"
+corpus=$(mktemp -d)
+trap 'rm -rf "$corpus"' EXIT
+cp tests/fuzz/corpus/frame/* "$corpus"/
+build-asan/tests/fuzz/frame_fuzzer -max_total_time="$fuzz_seconds" -print_final_stats=0 \
+    "$corpus" 2>&1 | tail -n 3
+
+echo "== all tests passed"

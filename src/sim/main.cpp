@@ -1,0 +1,143 @@
+// kavrin-radio-sim: a virtual radio on a pseudo-terminal, for developing and testing the host
+// without hardware. Sets the radio up from the command line, registers its port and serves.
+#include "sim/codeplug.h"
+#include "sim/event_log.h"
+#include "sim/faults.h"
+#include "sim/options.h"
+#include "sim/pseudo_terminal.h"
+#include "sim/radio.h"
+#include "sim/registration.h"
+#include "sim/server.h"
+#include "sim/signal_pipe.h"
+
+#include <csignal>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <random>
+#include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
+namespace {
+
+using namespace kavrin::sim;
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr const char* kProgram = "kavrin-radio-sim";
+
+int fail(int code, const std::string& message) {
+    std::cerr << kProgram << ": " << message << '\n';
+    return code;
+}
+
+std::optional<std::vector<std::uint8_t>> loadImage(const std::string& path, Layout layout,
+                                                   std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot open image " + path;
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> image{std::istreambuf_iterator<char>(in),
+                                    std::istreambuf_iterator<char>()};
+    if (in.bad()) {
+        error = "cannot read image " + path;
+        return std::nullopt;
+    }
+    const auto expected = codeplugSize(layout);
+    if (image.size() != expected) {
+        error = "image " + path + " has " + std::to_string(image.size()) + " bytes; the " +
+                (layout == Layout::Extended ? "extended" : "standard") + " layout needs " +
+                std::to_string(expected);
+        return std::nullopt;
+    }
+    return image;
+}
+
+bool saveImage(const std::string& path, std::span<const std::uint8_t> codeplug,
+               std::string& error) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(codeplug.data()),
+              static_cast<std::streamsize>(codeplug.size()));
+    out.flush();
+    if (!out) {
+        error = "cannot write image " + path;
+        return false;
+    }
+    return true;
+}
+
+int runRadio(const Options& options) {
+    std::string error;
+    std::vector<std::uint8_t> codeplug;
+    if (options.imagePath) {
+        auto image = loadImage(*options.imagePath, options.layout, error);
+        if (!image) {
+            return fail(kExitUsage, error);
+        }
+        codeplug = std::move(*image);
+    } else {
+        codeplug = factoryCodeplug(options.layout, options.band, options.serial);
+    }
+
+    EventLog log;
+    if (options.logPath && !log.open(*options.logPath, error)) {
+        return fail(kExitUsage, error);
+    }
+
+    SignalPipe signals;
+    if (!signals.install(error)) {
+        return fail(kExitFailure, error);
+    }
+    auto pty = PseudoTerminal::open(error);
+    if (!pty) {
+        return fail(kExitFailure, "cannot create the pseudo-terminal: " + error);
+    }
+    const long long pid = ::getpid();
+    Registration registration;
+    const kavrin::VirtualPort port{"vradio-" + std::to_string(pid), pty->slavePath(), pid};
+    if (!registration.add(port, error)) {
+        return fail(kExitFailure, "cannot register the virtual port: " + error);
+    }
+    // Harnesses wait for this line: it must be first, complete and out before serving starts.
+    std::cout << pty->slavePath() << std::endl;
+
+    const std::uint32_t seed = options.seed ? *options.seed : std::random_device{}();
+    FaultInjector faults({options.dropProbability, options.corruptProbability}, seed);
+    Radio radio(identityFrom(options), std::move(codeplug), options.refusals);
+    Server server(
+        *pty, registration, radio, log, faults, signals,
+        ServeConfig{options.delayMs, options.muteAfter, options.hangupAfter, options.verbose});
+    server.run();
+
+    int status = kExitOk;
+    if (options.saveImagePath && !saveImage(*options.saveImagePath, radio.codeplug(), error)) {
+        status = fail(kExitFailure, error);
+    }
+    registration.remove();
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+#ifdef __linux__
+    // A radio outlives nothing that started it: a crashed test or script must not leave it
+    // running and holding their output pipes open.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+#endif
+    std::string error;
+    const auto options = parseOptions(
+        std::span<const char* const>(argv + 1, static_cast<std::size_t>(argc - 1)), error);
+    if (!options) {
+        return fail(kExitUsage, error);
+    }
+    if (options->showHelp) {
+        std::cout << helpText() << std::flush;
+        return kExitOk;
+    }
+    return runRadio(*options);
+}

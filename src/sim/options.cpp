@@ -1,0 +1,310 @@
+// Parsing and help text of the virtual radio's command line.
+#include "sim/options.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string_view>
+
+namespace kavrin::sim {
+
+namespace {
+
+inline constexpr std::string_view kStandardFirmware = "R0105";
+inline constexpr std::string_view kExtendedFirmware = "R0512";
+inline constexpr std::uint32_t kMaxDelayMs = 600'000;
+inline constexpr std::size_t kMaxByteValue = 255;
+
+template <typename Int> bool parseInteger(std::string_view text, Int low, Int high, Int& out) {
+    Int value{};
+    const auto* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc{} || ptr != end || value < low || value > high) {
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+bool parseProbability(std::string_view text, double& out) {
+    const std::string copy(text);
+    char* end = nullptr;
+    const double value = std::strtod(copy.c_str(), &end);
+    if (copy.empty() || end != copy.c_str() + copy.size() || !std::isfinite(value) || value < 0.0 ||
+        value > 1.0) {
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+bool parseByte(std::string_view text, std::uint8_t& out) {
+    std::size_t value = 0;
+    if (!parseInteger<std::size_t>(text, 0, kMaxByteValue, value)) {
+        return false;
+    }
+    out = static_cast<std::uint8_t>(value);
+    return true;
+}
+
+bool parseCount(std::string_view text, std::optional<std::uint64_t>& out) {
+    std::uint64_t value = 0;
+    if (!parseInteger<std::uint64_t>(text, 0, std::numeric_limits<std::uint64_t>::max(), value)) {
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+bool parseRefusal(std::string_view text, RefusalRule& rule) {
+    const auto at = text.find('@');
+    const auto what = text.substr(0, at);
+    if (at != std::string_view::npos &&
+        !parseInteger<std::uint64_t>(text.substr(at + 1), 1,
+                                     std::numeric_limits<std::uint64_t>::max(),
+                                     rule.fromOccurrence)) {
+        return false;
+    }
+    if (what == "read") {
+        rule.target = RefusalRule::Target::Read;
+        return true;
+    }
+    if (what == "write") {
+        rule.target = RefusalRule::Target::Write;
+        return true;
+    }
+    rule.target = RefusalRule::Target::Execute;
+    return parseInteger<std::int32_t>(what, std::numeric_limits<std::int32_t>::min(),
+                                      std::numeric_limits<std::int32_t>::max(), rule.request);
+}
+
+// Every handler returns false when the value does not fit; the caller words the message.
+using Handler = bool (*)(Options&, std::string_view);
+
+struct OptionSpec {
+    std::string_view name;
+    bool takesValue;
+    Handler apply;
+    std::string_view expected; // shown when the value is rejected
+};
+
+inline constexpr std::array kOptionSpecs{
+    OptionSpec{"--help", false,
+               [](Options& o, std::string_view) {
+                   o.showHelp = true;
+                   return true;
+               },
+               ""},
+    OptionSpec{"-h", false,
+               [](Options& o, std::string_view) {
+                   o.showHelp = true;
+                   return true;
+               },
+               ""},
+    OptionSpec{"--verbose", false,
+               [](Options& o, std::string_view) {
+                   o.verbose = true;
+                   return true;
+               },
+               ""},
+    OptionSpec{"--layout", true,
+               [](Options& o, std::string_view v) {
+                   if (v == "standard") {
+                       o.layout = Layout::Standard;
+                   } else if (v == "extended") {
+                       o.layout = Layout::Extended;
+                   } else {
+                       return false;
+                   }
+                   return true;
+               },
+               "'standard' or 'extended'"},
+    OptionSpec{"--band", true, [](Options& o, std::string_view v) { return parseByte(v, o.band); },
+               "a number from 0 to 255"},
+    OptionSpec{"--region", true,
+               [](Options& o, std::string_view v) { return parseByte(v, o.region); },
+               "a number from 0 to 255"},
+    OptionSpec{"--serial", true,
+               [](Options& o, std::string_view v) {
+                   o.serial = std::string(v);
+                   return v.size() <= kSerialLength;
+               },
+               "at most 10 bytes"},
+    OptionSpec{"--model", true,
+               [](Options& o, std::string_view v) {
+                   o.model = std::string(v);
+                   return v.size() <= kModelLength;
+               },
+               "at most 16 bytes"},
+    OptionSpec{"--firmware", true,
+               [](Options& o, std::string_view v) {
+                   o.firmware = std::string(v);
+                   return v.size() == kFirmwareLength;
+               },
+               "exactly 5 characters"},
+    OptionSpec{"--image", true,
+               [](Options& o, std::string_view v) {
+                   o.imagePath = std::string(v);
+                   return !v.empty();
+               },
+               "a file name"},
+    OptionSpec{"--save-image", true,
+               [](Options& o, std::string_view v) {
+                   o.saveImagePath = std::string(v);
+                   return !v.empty();
+               },
+               "a file name"},
+    OptionSpec{"--log", true,
+               [](Options& o, std::string_view v) {
+                   o.logPath = std::string(v);
+                   return !v.empty();
+               },
+               "a file name"},
+    OptionSpec{
+        "--drop", true,
+        [](Options& o, std::string_view v) { return parseProbability(v, o.dropProbability); },
+        "a probability from 0 to 1"},
+    OptionSpec{
+        "--corrupt", true,
+        [](Options& o, std::string_view v) { return parseProbability(v, o.corruptProbability); },
+        "a probability from 0 to 1"},
+    OptionSpec{"--delay-ms", true,
+               [](Options& o, std::string_view v) {
+                   return parseInteger<std::uint32_t>(v, 0, kMaxDelayMs, o.delayMs);
+               },
+               "a number of milliseconds from 0 to 600000"},
+    OptionSpec{"--mute-after", true,
+               [](Options& o, std::string_view v) { return parseCount(v, o.muteAfter); },
+               "a non-negative number of requests"},
+    OptionSpec{"--hangup-after", true,
+               [](Options& o, std::string_view v) { return parseCount(v, o.hangupAfter); },
+               "a non-negative number of requests"},
+    OptionSpec{"--refuse", true,
+               [](Options& o, std::string_view v) {
+                   RefusalRule rule;
+                   if (!parseRefusal(v, rule)) {
+                       return false;
+                   }
+                   o.refusals.push_back(rule);
+                   return true;
+               },
+               "a request number, 'read' or 'write', optionally followed by @K with K >= 1"},
+    OptionSpec{"--seed", true,
+               [](Options& o, std::string_view v) {
+                   std::uint32_t seed = 0;
+                   if (!parseInteger<std::uint32_t>(v, 0, std::numeric_limits<std::uint32_t>::max(),
+                                                    seed)) {
+                       return false;
+                   }
+                   o.seed = seed;
+                   return true;
+               },
+               "a number from 0 to 4294967295"},
+};
+
+const OptionSpec* findSpec(std::string_view name) {
+    for (const auto& spec : kOptionSpecs) {
+        if (spec.name == name) {
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::string Options::firmwareText() const {
+    if (firmware) {
+        return *firmware;
+    }
+    return std::string(layout == Layout::Extended ? kExtendedFirmware : kStandardFirmware);
+}
+
+std::optional<Options> parseOptions(std::span<const char* const> args, std::string& error) {
+    Options options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view arg = args[i];
+        std::optional<std::string_view> inlineValue;
+        if (const auto eq = arg.find('='); arg.starts_with("--") && eq != std::string_view::npos) {
+            inlineValue = arg.substr(eq + 1);
+            arg = arg.substr(0, eq);
+        }
+        const auto* spec = findSpec(arg);
+        if (spec == nullptr) {
+            error = "unknown option '" + std::string(arg) + "' (see --help)";
+            return std::nullopt;
+        }
+        std::string_view value;
+        if (spec->takesValue) {
+            if (inlineValue) {
+                value = *inlineValue;
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                error = "option " + std::string(arg) + " needs a value";
+                return std::nullopt;
+            }
+        } else if (inlineValue) {
+            error = "option " + std::string(arg) + " takes no value";
+            return std::nullopt;
+        }
+        if (!spec->apply(options, value)) {
+            error = "bad value '" + std::string(value) + "' for " + std::string(arg) +
+                    ": expected " + std::string(spec->expected);
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+std::string helpText() {
+    return R"(Usage: kavrin-radio-sim [OPTION]...
+A virtual two-way radio on a pseudo-terminal, speaking the Kavrin wire protocol.
+
+On start it registers itself as virtual port vradio-<pid> (in $KAVRIN_VIRTUAL_PORTS when set)
+and prints the pseudo-terminal's device path as the first line of standard output. It serves
+until SIGINT or SIGTERM (on Linux also when the process that started it ends), then saves
+the image if asked, removes its registration and exits 0.
+
+The radio:
+  --layout standard|extended  codeplug layout: 8192 or 16384 bytes (default standard)
+  --band N                    band number 0-255 (default 6)
+  --serial TEXT               serial number, at most 10 bytes, stored as given and padded with
+                              zero bytes; empty or all blanks gives ten zero bytes
+                              (default KV00012345)
+  --model TEXT                model number, at most 16 bytes, padded with zero bytes
+                              (default KVR4100U1)
+  --region N                  region byte 0-255 (default 1)
+  --firmware TEXT             firmware version, exactly 5 characters
+                              (default R0105 standard, R0512 extended)
+  --image FILE                load the codeplug from a raw image of exactly the layout's size;
+                              its serial number replaces --serial
+  --save-image FILE           write the raw codeplug to FILE on exit
+  --log FILE                  append one JSON object per served request to FILE
+
+Faults:
+  --drop P                    probability 0-1 of losing each frame received and each sent
+  --corrupt P                 probability 0-1 of flipping one bit of each frame received and
+                              each sent
+  --delay-ms N                wait N ms before answering each request
+  --mute-after N              after N requests served, answer nothing more
+  --hangup-after N            after N requests served, close the port as if the cable were
+                              pulled, and wait for a signal
+  --refuse WHAT[@K]           answer "refused" to request number WHAT, or to every 'read' or
+                              'write'; with @K from its K-th occurrence on (repeatable)
+  --seed N                    seed of the fault generator, so that faults repeat exactly
+                              (default: random)
+
+Other:
+  --verbose                   trace every frame and fault on standard error
+  -h, --help                  show this help and exit
+
+Identity values are served byte for byte as given, without validation. Repeated transmissions
+of the last request are answered again but not executed, logged or counted again.
+Exit status: 0 after a signal or --help, 2 for a bad option, 1 when the port cannot be set up.
+)";
+}
+
+} // namespace kavrin::sim

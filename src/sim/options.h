@@ -1,0 +1,56 @@
+// Command-line options of kavrin-radio-sim: what radio to pretend to be and which faults to inject.
+#pragma once
+
+#include "sim/codeplug.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kavrin::sim {
+
+inline constexpr std::size_t kModelLength = 16;
+inline constexpr std::size_t kFirmwareLength = 5;
+
+// Answer matching requests with "refused", either always or from their K-th occurrence on.
+struct RefusalRule {
+    enum class Target { Execute, Read, Write };
+    Target target = Target::Execute;
+    std::int32_t request = 0; // request number, for Target::Execute only
+    std::uint64_t fromOccurrence = 1;
+};
+
+struct Options {
+    Layout layout = Layout::Standard;
+    std::uint8_t band = 6;
+    std::string serial = "KV00012345";
+    std::string model = "KVR4100U1";
+    std::uint8_t region = 1;
+    std::optional<std::string> firmware; // default depends on the layout
+    std::optional<std::string> imagePath;
+    std::optional<std::string> saveImagePath;
+    std::optional<std::string> logPath;
+
+    double dropProbability = 0.0;
+    double corruptProbability = 0.0;
+    std::uint32_t delayMs = 0;
+    std::optional<std::uint64_t> muteAfter;
+    std::optional<std::uint64_t> hangupAfter;
+    std::vector<RefusalRule> refusals;
+    std::optional<std::uint32_t> seed;
+
+    bool verbose = false;
+    bool showHelp = false;
+
+    std::string firmwareText() const;
+};
+
+// Parses argv without argv[0]. Accepts "--name value" and "--name=value". Returns nothing and
+// sets error when an option is unknown, lacks its value, or its value is out of range.
+std::optional<Options> parseOptions(std::span<const char* const> args, std::string& error);
+
+std::string helpText();
+
+} // namespace kavrin::sim

@@ -1,0 +1,65 @@
+// The serving loop: frames in from the pseudo-terminal, through the fault injector and the radio,
+// responses back out, until a stop signal arrives.
+#pragma once
+
+#include "link/frame.h"
+#include "sim/event_log.h"
+#include "sim/faults.h"
+#include "sim/pseudo_terminal.h"
+#include "sim/radio.h"
+#include "sim/registration.h"
+#include "sim/signal_pipe.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace kavrin::sim {
+
+struct ServeConfig {
+    std::uint32_t delayMs = 0;
+    std::optional<std::uint64_t> muteAfter;   // requests served before the radio falls silent
+    std::optional<std::uint64_t> hangupAfter; // requests served before the port disappears
+    bool verbose = false;
+};
+
+class Server {
+public:
+    Server(PseudoTerminal& pty, Registration& registration, Radio& radio, EventLog& log,
+           FaultInjector& faults, SignalPipe& signals, ServeConfig config);
+
+    // Returns when SIGINT or SIGTERM arrived.
+    void run();
+
+    std::uint64_t requestsServed() const { return served_; }
+
+private:
+    void readAvailable();
+    void onFrame(wire::Frame frame);
+    void send(std::vector<std::uint8_t> frame);
+    bool writeAll(std::span<const std::uint8_t> bytes);
+    // Waits for the stop signal for at most the given time; false when it came.
+    bool pause(std::uint32_t milliseconds);
+    bool checkStop();
+    void hangUp(std::string_view why);
+    // Closing the master discards what the host has not read yet, so the last response gets a
+    // moment to be collected before the cable is "pulled".
+    void awaitHostRead();
+    bool muted() const;
+    void trace(std::string_view what, const wire::Frame& frame) const;
+
+    PseudoTerminal& pty_;
+    Registration& registration_;
+    Radio& radio_;
+    EventLog& log_;
+    FaultInjector& faults_;
+    SignalPipe& signals_;
+    ServeConfig config_;
+
+    wire::FrameDecoder decoder_;
+    std::uint64_t served_ = 0;
+    bool stop_ = false;
+};
+
+} // namespace kavrin::sim

@@ -1,0 +1,91 @@
+// Starting and observing the virtual radio in tests.
+#include "support/sim_radio.h"
+
+#include "link/virtual_ports.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace kavrin::test {
+
+std::string simPath() {
+    return KAVRIN_SIM_PATH;
+}
+
+IsolatedPorts::IsolatedPorts() {
+    hadPrevious_ = qEnvironmentVariableIsSet(kVirtualPortsEnv);
+    previous_ = qgetenv(kVirtualPortsEnv);
+    qputenv(kVirtualPortsEnv, dir_.path().toLocal8Bit());
+}
+
+IsolatedPorts::~IsolatedPorts() {
+    if (hadPrevious_) {
+        qputenv(kVirtualPortsEnv, previous_);
+    } else {
+        qunsetenv(kVirtualPortsEnv);
+    }
+}
+
+SimRadio::SimRadio(const IsolatedPorts& ports, const QStringList& options)
+    : process_(std::make_unique<QProcess>()) {
+    auto environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(kVirtualPortsEnv, ports.directory());
+    process_->setProcessEnvironment(environment);
+    process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QStringList arguments{"--log", logPath()};
+    arguments += options;
+    process_->start(QString::fromStdString(simPath()), arguments);
+    if (!process_->waitForStarted(5000)) {
+        throw std::runtime_error("kavrin-radio-sim did not start");
+    }
+    while (!process_->canReadLine()) {
+        if (!process_->waitForReadyRead(5000)) {
+            throw std::runtime_error("kavrin-radio-sim printed no device path");
+        }
+    }
+    devicePath_ = QString::fromLocal8Bit(process_->readLine()).trimmed();
+}
+
+SimRadio::~SimRadio() {
+    stop();
+}
+
+int SimRadio::stop() {
+    if (process_->state() != QProcess::NotRunning) {
+        process_->terminate();
+        if (!process_->waitForFinished(5000)) {
+            process_->kill();
+            process_->waitForFinished(5000);
+        }
+    }
+    return process_->exitCode();
+}
+
+std::vector<QJsonObject> SimRadio::events() const {
+    std::vector<QJsonObject> result;
+    QFile file(logPath());
+    if (!file.open(QIODevice::ReadOnly)) {
+        return result;
+    }
+    while (!file.atEnd()) {
+        const auto line = file.readLine().trimmed();
+        if (!line.isEmpty()) {
+            result.push_back(QJsonDocument::fromJson(line).object());
+        }
+    }
+    return result;
+}
+
+std::vector<int> SimRadio::requests() const {
+    std::vector<int> numbers;
+    for (const auto& event : events()) {
+        if (event.value("event").toString() == "execute") {
+            numbers.push_back(event.value("request").toInt());
+        }
+    }
+    return numbers;
+}
+
+} // namespace kavrin::test
