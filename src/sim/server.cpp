@@ -16,6 +16,7 @@ namespace {
 // Large enough for several maximal frames, so one read usually drains what the host sent.
 inline constexpr std::size_t kReadChunk = 4096;
 inline constexpr int kForever = -1;
+inline constexpr int kCandidateTimeoutMs = 100;
 // How long a hang-up waits for the host to read the last response; a host that takes longer has
 // given up on it anyway.
 inline constexpr std::chrono::milliseconds kHangupGrace{1000};
@@ -40,12 +41,20 @@ void Server::run() {
             fds[1] = pollfd{pty_.master(), POLLIN, 0};
             count = 2;
         }
-        if (::poll(fds.data(), count, kForever) < 0) {
+        // Half a frame followed by silence is the tail of a damaged or abandoned transmission;
+        // giving it up keeps a bad length field from swallowing the next requests.
+        const int wait = decoder_.buffered() > 0 ? kCandidateTimeoutMs : kForever;
+        const int ready = ::poll(fds.data(), count, wait);
+        if (ready < 0) {
             if (errno != EINTR) {
                 std::cerr << "kavrin-radio-sim: poll: " << std::strerror(errno) << '\n';
                 return;
             }
             checkStop();
+            continue;
+        }
+        if (ready == 0) {
+            decoder_.abandonCandidate();
             continue;
         }
         if (fds[0].revents != 0 && checkStop()) {
