@@ -11,7 +11,7 @@ namespace {
 using wire::Status;
 
 struct RequestInfo {
-    Request request;
+    RequestNumber request;
     std::string_view name;
     bool inTestSet;   // accepted on a link opened in test mode
     bool inNormalSet; // accepted on a link opened in normal mode
@@ -19,27 +19,27 @@ struct RequestInfo {
 };
 
 inline constexpr std::array kRequestTable{
-    RequestInfo{Request::EnterTestMode, "enterTestMode", true, false, false},
-    RequestInfo{Request::ExitTestMode, "exitTestMode", true, false, false},
-    RequestInfo{Request::SetTestChannel, "setTestChannel", true, false, true},
-    RequestInfo{Request::SetSquelchSoftpot, "setSquelchSoftpot", true, false, true},
-    RequestInfo{Request::SetPowerSoftpot, "setPowerSoftpot", true, false, true},
-    RequestInfo{Request::SetModulationSoftpot, "setModulationSoftpot", true, false, true},
-    RequestInfo{Request::KeyUp, "keyUp", true, false, true},
-    RequestInfo{Request::Dekey, "dekey", true, false, true},
-    RequestInfo{Request::QueryFirmwareVersionTest, "queryFirmwareVersion", true, false, false},
-    RequestInfo{Request::QueryFirmwareVersionNormal, "queryFirmwareVersion", false, true, false},
-    RequestInfo{Request::QueryModelNo, "queryModelNo", true, true, false},
-    RequestInfo{Request::QuerySerialNo, "querySerialNo", true, true, false},
-    RequestInfo{Request::QueryBandNo, "queryBandNo", true, true, false},
-    RequestInfo{Request::QueryRegion, "queryRegion", true, false, false},
-    RequestInfo{Request::ResetRadio, "resetRadio", true, true, false},
-    RequestInfo{Request::QueryFeatureFlags, "queryFeatureFlags", false, true, false},
-    RequestInfo{Request::StartSignallingTest, "startSignallingTest", true, false, true},
-    RequestInfo{Request::StopSignallingTest, "stopSignallingTest", true, false, true},
-    RequestInfo{Request::KeyUpSignalling, "keyUpSignalling", true, false, true},
-    RequestInfo{Request::DekeySignalling, "dekeySignalling", true, false, true},
-    RequestInfo{Request::SetSignallingSoftpot, "setSignallingSoftpot", true, false, true},
+    RequestInfo{kEnterTestMode, "enterTestMode", true, false, false},
+    RequestInfo{kExitTestMode, "exitTestMode", true, false, false},
+    RequestInfo{kSetTestChannel, "setTestChannel", true, false, true},
+    RequestInfo{kSetSquelchSoftpot, "setSquelchSoftpot", true, false, true},
+    RequestInfo{kSetPowerSoftpot, "setPowerSoftpot", true, false, true},
+    RequestInfo{kSetModulationSoftpot, "setModulationSoftpot", true, false, true},
+    RequestInfo{kKeyUp, "keyUp", true, false, true},
+    RequestInfo{kDekey, "dekey", true, false, true},
+    RequestInfo{kQueryFirmwareVersionTest, "queryFirmwareVersion", true, false, false},
+    RequestInfo{kQueryFirmwareVersionNormal, "queryFirmwareVersion", false, true, false},
+    RequestInfo{kQueryModelNo, "queryModelNo", true, true, false},
+    RequestInfo{kQuerySerialNo, "querySerialNo", true, true, false},
+    RequestInfo{kQueryBandNo, "queryBandNo", true, true, false},
+    RequestInfo{kQueryRegion, "queryRegion", true, false, false},
+    RequestInfo{kResetRadio, "resetRadio", true, true, false},
+    RequestInfo{kQueryFeatureFlags, "queryFeatureFlags", false, true, false},
+    RequestInfo{kStartSignallingTest, "startSignallingTest", true, false, true},
+    RequestInfo{kStopSignallingTest, "stopSignallingTest", true, false, true},
+    RequestInfo{kKeyUpSignalling, "keyUpSignalling", true, false, true},
+    RequestInfo{kDekeySignalling, "dekeySignalling", true, false, true},
+    RequestInfo{kSetSignallingSoftpot, "setSignallingSoftpot", true, false, true},
 };
 
 const RequestInfo* findRequest(std::int32_t number) {
@@ -233,22 +233,22 @@ Radio::Reply Radio::execute(std::span<const std::uint8_t> payload, LogEvent& eve
     return perform(info->request, data, event);
 }
 
-Radio::Reply Radio::perform(Request request, std::array<std::uint8_t, kExecuteDataSize> data,
+Radio::Reply Radio::perform(RequestNumber request, std::array<std::uint8_t, kExecuteDataSize> data,
                             LogEvent& event) {
     // Results overwrite only the bytes a request names; the rest go back as they came.
     switch (request) {
-    case Request::EnterTestMode:
+    case kEnterTestMode:
         state_.testMode = true;
         break;
-    case Request::ExitTestMode:
-    case Request::ResetRadio:
+    case kExitTestMode:
+    case kResetRadio:
         // Leaving test mode, like a restart, ends every transmission the test had started.
         state_.testMode = false;
         state_.keyed = false;
         state_.signallingTest = false;
         state_.signallingKeyed = false;
         break;
-    case Request::SetTestChannel: {
+    case kSetTestChannel: {
         TestChannel channel;
         std::copy_n(data.begin(), channel.packed.size(), channel.packed.begin());
         channel.firstMHz = decodeFrequency(data, kFirstWordAt, kFirstRemainderAt);
@@ -258,59 +258,59 @@ Radio::Reply Radio::perform(Request request, std::array<std::uint8_t, kExecuteDa
         state_.channel = channel;
         break;
     }
-    case Request::SetSquelchSoftpot:
+    case kSetSquelchSoftpot:
         state_.squelchSoftpot = data[kSoftpotValueAt];
         event.number("value", data[kSoftpotValueAt]);
         break;
-    case Request::SetPowerSoftpot:
+    case kSetPowerSoftpot:
         state_.powerSoftpot = data[kSoftpotValueAt];
         event.number("value", data[kSoftpotValueAt]);
         break;
-    case Request::SetModulationSoftpot:
+    case kSetModulationSoftpot:
         state_.modulationSoftpot = data[kSoftpotValueAt];
         event.number("value", data[kSoftpotValueAt]);
         break;
-    case Request::SetSignallingSoftpot:
+    case kSetSignallingSoftpot:
         state_.signallingSoftpot = data[kSoftpotValueAt];
         event.number("value", data[kSoftpotValueAt]);
         break;
-    case Request::KeyUp:
+    case kKeyUp:
         state_.keyed = true;
         break;
-    case Request::Dekey:
+    case kDekey:
         state_.keyed = false;
         break;
-    case Request::StartSignallingTest:
+    case kStartSignallingTest:
         state_.signallingTest = true;
         break;
-    case Request::StopSignallingTest:
+    case kStopSignallingTest:
         state_.signallingTest = false;
         state_.signallingKeyed = false;
         break;
-    case Request::KeyUpSignalling:
+    case kKeyUpSignalling:
         state_.signallingKeyed = true;
         break;
-    case Request::DekeySignalling:
+    case kDekeySignalling:
         state_.signallingKeyed = false;
         break;
-    case Request::QueryFirmwareVersionTest:
-    case Request::QueryFirmwareVersionNormal:
+    case kQueryFirmwareVersionTest:
+    case kQueryFirmwareVersionNormal:
         std::copy(identity_.firmware.begin(), identity_.firmware.end(), data.begin());
         break;
-    case Request::QueryModelNo:
+    case kQueryModelNo:
         std::copy(identity_.model.begin(), identity_.model.end(), data.begin());
         break;
-    case Request::QuerySerialNo:
+    case kQuerySerialNo:
         std::copy_n(codeplug_.begin() + static_cast<std::ptrdiff_t>(kSerialOffset), kSerialLength,
                     data.begin());
         break;
-    case Request::QueryBandNo:
+    case kQueryBandNo:
         data[kByteResultAt] = identity_.band;
         break;
-    case Request::QueryRegion:
+    case kQueryRegion:
         data[kByteResultAt] = identity_.region;
         break;
-    case Request::QueryFeatureFlags:
+    case kQueryFeatureFlags:
         data[kByteResultAt] = identity_.layout == Layout::Extended ? kExtendedLayoutFlag : 0;
         break;
     }

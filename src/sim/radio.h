@@ -3,6 +3,7 @@
 #pragma once
 
 #include "link/frame.h"
+#include "link/radio_commands.h"
 #include "sim/codeplug.h"
 #include "sim/event_log.h"
 #include "sim/options.h"
@@ -18,33 +19,6 @@
 
 namespace kavrin::sim {
 
-// Request numbers of the radio command set carried by Execute.
-enum class Request : std::int32_t {
-    EnterTestMode = 0,
-    ExitTestMode = 1,
-    SetTestChannel = 6,
-    SetSquelchSoftpot = 7,
-    SetPowerSoftpot = 8,
-    SetModulationSoftpot = 9,
-    KeyUp = 12,
-    Dekey = 13,
-    QueryFirmwareVersionTest = 14,
-    QueryFirmwareVersionNormal = 15,
-    QueryModelNo = 16,
-    QuerySerialNo = 17,
-    QueryBandNo = 18,
-    QueryRegion = 20,
-    ResetRadio = 22,
-    QueryFeatureFlags = 24,
-    StartSignallingTest = 27,
-    StopSignallingTest = 28,
-    KeyUpSignalling = 29,
-    DekeySignalling = 30,
-    SetSignallingSoftpot = 31,
-};
-
-inline constexpr std::uint8_t kTestProtocolMode = 2;
-inline constexpr std::uint8_t kNormalProtocolMode = 0;
 inline constexpr std::size_t kExecuteDataSize = 16;
 inline constexpr std::uint8_t kExtendedLayoutFlag = 0x10;
 
@@ -111,7 +85,7 @@ private:
     Reply execute(std::span<const std::uint8_t> payload, LogEvent& event);
     Reply read(std::span<const std::uint8_t> payload, LogEvent& event);
     Reply write(std::span<const std::uint8_t> payload, LogEvent& event);
-    Reply perform(Request request, std::array<std::uint8_t, kExecuteDataSize> data,
+    Reply perform(RequestNumber request, std::array<std::uint8_t, kExecuteDataSize> data,
                   LogEvent& event);
 
     // Counts this occurrence and tells whether a --refuse rule applies to it.
