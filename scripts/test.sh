@@ -7,23 +7,37 @@ cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 jobs=$(nproc)
 fuzz_seconds=${KAVRIN_FUZZ_SECONDS:-60}
+summary=$(mktemp)
+trap 'rm -f "$summary"' EXIT
+passed=0
+
+# Runs one CTest tree and adds its count to the total; CTest's own exit status stops the script
+# on any failure.
+run_ctest() {
+    ctest --test-dir "$1" -j "$jobs" --output-on-failure --timeout "$2" | tee "$summary"
+    local count
+    count=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$summary")
+    passed=$((passed + ${count:-0}))
+}
 
 echo "== release build and tests"
 ./scripts/build.sh release
-ctest --test-dir build -j "$jobs" --output-on-failure --timeout 120
+run_ctest build 120
 
 echo "== sanitizer build and tests"
 ./scripts/build.sh sanitize
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
-ctest --test-dir build-asan -j "$jobs" --output-on-failure --timeout 300
+run_ctest build-asan 300
 
 echo "== fuzzing the frame decoder for ${fuzz_seconds}s"
 corpus=$(mktemp -d)
-trap 'rm -rf "$corpus"' EXIT
+trap 'rm -rf "$corpus" "$summary"' EXIT
 cp tests/fuzz/corpus/frame/* "$corpus"/
 build-asan/tests/fuzz/frame_fuzzer -max_total_time="$fuzz_seconds" -print_final_stats=0 \
-    "$corpus" 2>&1 | tail -n 3
+    "$corpus" 2>&1 | tail -n 1
+passed=$((passed + 1))
 
 echo "== all tests passed"
+echo "$passed passed, 0 failed"
