@@ -2,10 +2,12 @@
 // and the status line. The GUI, the command line and the tests each implement them.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 namespace kavrin {
 
+// Shows the busy cursor and restores the previous one; calls nest like a stack.
 class IBusyCursor {
 public:
     virtual ~IBusyCursor() = default;
@@ -31,6 +33,27 @@ public:
 
 private:
     IBusyCursor* cursor_;
+};
+
+// The progress screen as the read and program flows see it.
+class IProgress {
+public:
+    virtual ~IProgress() = default;
+    virtual void setPercentText(const std::string& text) = 0;
+    virtual void setProgress(int position) = 0; // 0-100
+};
+
+// The radio needs time after some requests; tests make the wait instant.
+class IPause {
+public:
+    virtual ~IPause() = default;
+    virtual void pause(std::chrono::milliseconds duration) = 0;
+};
+
+// Waits for real, blocking the calling thread.
+class SleepingPause final : public IPause {
+public:
+    void pause(std::chrono::milliseconds duration) override;
 };
 
 class IStatusLine {

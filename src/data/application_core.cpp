@@ -1,0 +1,165 @@
+// The read and program flows of the application.
+#include "data/application_core.h"
+
+#include "data/softpot_programmer.h"
+#include "link/radio_link.h"
+
+#include <array>
+
+namespace kavrin {
+
+namespace {
+
+constexpr std::uint8_t kFccRegion = 2;
+constexpr int kFeatureLayoutVersion = 5; // firmware from this version on reports its layout
+constexpr std::uint8_t kExtendedLayoutFlag = 0x10;
+constexpr std::size_t kStatusGap = 57;
+
+constexpr const char* kErrorTitle = "Error !!";
+constexpr const char* kNoteTitle = "NOTE";
+constexpr const char* kReadFailedText =
+    "Read Radio Failed !! All softpot operational data is invalid !! Please re-read radio";
+constexpr const char* kRegionWarningText =
+    "20/25 kHz bandwidth mode is provided for radio troubleshooting and testing purposes. 20/25 "
+    "kHz radio operation must be consistent with the FCC Narrowbanding Regulations in the United "
+    "States.";
+constexpr const char* kRegionFailedText = "Read Radio Region Failed !! Radio Communication Error!!";
+constexpr const char* kReadDoneText = "Radio has been successfully read !!";
+constexpr const char* kHardwareInfoFailedText = "Unable to read radio hardware information !!";
+constexpr const char* kLayoutMismatchText =
+    "Codeplug mismatch with radio. Cannot program radio codeplug !!";
+constexpr const char* kProgramQuestionText = "Program Radio?";
+constexpr const char* kSerialMismatchText = "Serial No. Mismatch !! Program radio aborted";
+constexpr const char* kProgramDoneText = "Radio successfully programmed!!";
+constexpr const char* kProgramFailedText = "Program Radio Error";
+
+// The number made by the leading decimal digits of a text; none gives 0.
+int leadingNumber(const char* text, std::size_t length) {
+    int number = 0;
+    for (std::size_t i = 0; i < length && text[i] >= '0' && text[i] <= '9'; ++i) {
+        number = number * 10 + (text[i] - '0');
+    }
+    return number;
+}
+
+} // namespace
+
+applicationCore::applicationCore(ApplicationServices services)
+    : services_(services), operations_(services.messages, services.pause) {}
+
+std::string applicationCore::identityStatusText() const {
+    return "Radio Serial No: " + record_.serialNo() + std::string(kStatusGap, ' ') +
+           "Radio Model No: " + record_.modelNo();
+}
+
+void applicationCore::updatePointsPresent() {
+    txPowerPointsPresent = record_.anyPointPresent(PointGroup::TxPower);
+    txModulationPointsPresent = record_.anyPointPresent(PointGroup::TxModulation);
+    rxPointsPresent = record_.anyPointPresent(PointGroup::Receive);
+}
+
+int applicationCore::layoutQuery() {
+    BusyCursorGuard busy(services_.cursor);
+    try {
+        radioLink link(kNormalProtocolMode);
+        std::array<char, 8> version{};
+        std::uint16_t length = 0;
+        link.normalMode().queryFirmwareVersion(reinterpret_cast<std::uint8_t*>(version.data()),
+                                               &length);
+        if (leadingNumber(version.data() + 1, 2) < kFeatureLayoutVersion) {
+            return 0;
+        }
+        std::uint8_t flags = 0;
+        link.normalMode().queryFeatureFlags(&flags, &length);
+        return (flags & kExtendedLayoutFlag) != 0 ? 1 : 0;
+    } catch (...) {
+        services_.messages.showMessage(kHardwareInfoFailedText, "ERROR", MessageIcon::Exclamation);
+        return -1;
+    }
+}
+
+bool applicationCore::readFlow(IProgress& progress) {
+    BusyCursorGuard busy(services_.cursor);
+    const int layout = layoutQuery();
+    if (layout < 0) {
+        radioRead = false;
+        archiveLoaded = false;
+        return false;
+    }
+    record_.setCodeplugLayout(layout);
+    try {
+        operations_.readRadio(record_, progress);
+    } catch (...) {
+        record_.setSerialNo(kInvalidSerialNo);
+        busy.release();
+        services_.messages.showMessage(kReadFailedText, kErrorTitle, MessageIcon::Exclamation);
+        services_.statusLine.setStatusText(identityStatusText());
+        radioRead = false;
+        archiveLoaded = false;
+        return false;
+    }
+    busy.release();
+    radioRead = true;
+    updatePointsPresent();
+    regionCheck();
+    services_.messages.showMessage(kReadDoneText, kNoteTitle, MessageIcon::Information);
+    services_.statusLine.setStatusText(identityStatusText());
+    return true;
+}
+
+void applicationCore::regionCheck() {
+    std::uint8_t region = 0;
+    try {
+        radioLink link;
+        services_.pause.pause(kTestModeSettleTime);
+        std::uint16_t length = 0;
+        link.testMode().queryRegion(&region, &length);
+    } catch (...) {
+        services_.messages.showMessage(kRegionFailedText, kErrorTitle, MessageIcon::Exclamation);
+        return;
+    }
+    if (region == kFccRegion) {
+        services_.messages.showMessage(kRegionWarningText, "Warning", MessageIcon::Information);
+    }
+}
+
+bool applicationCore::programAllChecks() {
+    const int layout = layoutQuery();
+    if (layout < 0) {
+        return false;
+    }
+    if (layout != record_.codeplugLayout()) {
+        services_.messages.showMessage(kLayoutMismatchText, "ERROR", MessageIcon::Exclamation);
+        return false;
+    }
+    return services_.messages.ask(kProgramQuestionText, "Note", MessageIcon::Information) ==
+           Answer::Ok;
+}
+
+bool applicationCore::programFlow(IProgress& progress) {
+    BusyCursorGuard busy(services_.cursor);
+    try {
+        int same = 0;
+        {
+            radioLink link;
+            same = operations_.isSameRadio(record_, link);
+        }
+        if (same == 0) {
+            busy.release();
+            services_.messages.showMessage(kSerialMismatchText, " Radio Program Error",
+                                           MessageIcon::Exclamation);
+            return false;
+        }
+        softpotProgrammer programmer(record_, operations_, progress, radioRead);
+        programmer.run();
+    } catch (...) {
+        busy.release();
+        services_.messages.showMessage(kProgramFailedText, "ERROR", MessageIcon::Exclamation);
+        return false;
+    }
+    busy.release();
+    services_.messages.showMessage(kProgramDoneText, kNoteTitle, MessageIcon::Information);
+    return true;
+}
+
+} // namespace kavrin

@@ -1,0 +1,72 @@
+// The application's radio work without a window: the record, the operations, the flags that
+// gate commands, and the flows of reading, programming, archives and the report. The Qt
+// application object wraps it; kavrin-cli uses it as it is.
+#pragma once
+
+#include "data/radio_operations.h"
+#include "data/radio_record.h"
+#include "data/user_interface.h"
+#include "link/user_messages.h"
+
+#include <filesystem>
+#include <string>
+
+namespace kavrin {
+
+class IRecentFiles {
+public:
+    virtual ~IRecentFiles() = default;
+    virtual void addRecentFile(const std::filesystem::path& path) = 0;
+};
+
+struct ApplicationServices {
+    IUserMessages& messages;
+    IBusyCursor& cursor;
+    IStatusLine& statusLine;
+    IPause& pause;
+    IRecentFiles& recentFiles;
+};
+
+inline constexpr const char* kNothingLoadedText =
+    "No archive file or radio is currently loaded or connected";
+
+class applicationCore {
+public:
+    explicit applicationCore(ApplicationServices services);
+
+    radioRecord& record() { return record_; }
+    const radioRecord& record() const { return record_; }
+    radioOperations& operations() { return operations_; }
+
+    // The read flow; true when the radio was read.
+    bool readFlow(IProgress& progress);
+    // -1 when the query failed, 0 standard layout, 1 extended layout.
+    int layoutQuery();
+
+    // Program All's checks before the progress screen opens: the layout must match and the
+    // technician must confirm. True when the flow may start.
+    bool programAllChecks();
+    // The program flow; true when the radio was programmed.
+    bool programFlow(IProgress& progress);
+
+    void updatePointsPresent();
+    std::string identityStatusText() const;
+
+    bool radioRead = false;
+    bool archiveLoaded = false;
+    bool reportAllowed = false;
+    bool txPowerPointsPresent = false;
+    bool txModulationPointsPresent = false;
+    bool rxPointsPresent = false;
+    int currentScreenId = 0;
+    std::filesystem::path programDir;
+
+private:
+    void regionCheck();
+
+    ApplicationServices services_;
+    radioRecord record_;
+    radioOperations operations_;
+};
+
+} // namespace kavrin

@@ -1,0 +1,177 @@
+// Program All's writing run.
+#include "data/softpot_programmer.h"
+
+#include "link/radio_link.h"
+
+#include <array>
+#include <type_traits>
+
+namespace kavrin {
+
+namespace {
+
+constexpr std::size_t kProgressSteps = 11;
+// The percentage after each family step: Tx power high and low, Tx modulation 25, 20 and
+// 12.5 kHz, then the six squelch types.
+constexpr std::array<int, kProgressSteps> kReReadSteps{30, 40, 50, 55, 60, 70, 75, 80, 85, 90, 100};
+constexpr std::array<int, kProgressSteps> kAfterReadSteps{20, 25, 30, 40, 50, 60,
+                                                          65, 70, 75, 80, 90};
+constexpr int kBlockReadDone = 20;
+constexpr int kBlockChunkPercent = 6;
+constexpr int kBlockChunkShownUpTo = 19;
+
+constexpr std::array<AlignmentType, 3> kModulationOrder{AlignmentType::TxModulation25KHz,
+                                                        AlignmentType::TxModulation20KHz,
+                                                        AlignmentType::TxModulation125KHz};
+constexpr std::array<AlignmentType, 3> kKtdOrder{
+    AlignmentType::TxKtd125KHz, AlignmentType::TxKtd25KHz, AlignmentType::TxKtd20KHz};
+constexpr std::array<AlignmentType, 6> kSquelchOrder{
+    AlignmentType::RxSquelchNbandNormal,   AlignmentType::RxSquelchNbandTight,
+    AlignmentType::RxSquelchSbandNormal,   AlignmentType::RxSquelchSbandTight,
+    AlignmentType::RxSquelch20KbandNormal, AlignmentType::RxSquelch20KbandTight};
+
+std::string completeText(int percent) {
+    return std::to_string(percent) + "% Complete";
+}
+
+} // namespace
+
+void softpotProgrammer::step(int percent) {
+    progress_.setPercentText(completeText(percent));
+    progress_.setProgress(percent);
+}
+
+void softpotProgrammer::nextStep() {
+    const auto& steps = reReadBlock_ ? kReReadSteps : kAfterReadSteps;
+    step(steps[stepIndex_++]);
+}
+
+void softpotProgrammer::writeChecksum(testModeCommands& link) {
+    link.writeCodeplugChecksum(operations_.blockImageChecksum(), record_.codeplugLayout());
+}
+
+void softpotProgrammer::patchAndChecksum(testModeCommands& link, std::size_t offset) {
+    if (!reReadBlock_) {
+        return;
+    }
+    operations_.patchBlockImage(&byte_, 1, offset);
+    writeChecksum(link);
+}
+
+template <typename Mapper, typename Select>
+void softpotProgrammer::programType(testModeCommands& link, Mapper& mapper, AlignmentType type,
+                                    Select select) {
+    const auto& info = alignmentType(type);
+    select(mapper, info);
+    for (std::size_t i = 0; i < kPointCount; ++i) {
+        if (info.middlePointOnly && i != kMiddlePoint) {
+            continue;
+        }
+        const auto offset = record_.getCell(pointCell(info.points, i));
+        if (offset == 0) {
+            continue;
+        }
+        mapper.setPoint(offset);
+        const auto value = record_.getCell(softpotCell(info, i));
+        byte_ = static_cast<std::uint8_t>(value & 0xFFu);
+        if constexpr (std::is_same_v<Mapper, txPowerMapper>) {
+            mapper.programSoftpot(record_, value, link);
+            if (reReadBlock_) {
+                // Both levels when a channel option wrote both, so the checksum covers them.
+                for (std::size_t n = 0; n < mapper.writtenCount(); ++n) {
+                    operations_.patchBlockImage(&byte_, 1, mapper.writtenOffset(n));
+                }
+                writeChecksum(link);
+            }
+        } else {
+            patchAndChecksum(link, mapper.programSoftpot(record_, value, link));
+        }
+    }
+}
+
+void softpotProgrammer::programPower(testModeCommands& link) {
+    const auto select = [](txPowerMapper& mapper, const AlignmentTypeInfo& info) {
+        mapper.setLevel(info.selection);
+    };
+    programType(link, power_, AlignmentType::TxHighPower, select);
+    nextStep();
+    programType(link, power_, AlignmentType::TxLowPower, select);
+    if (reReadBlock_) {
+        writeChecksum(link);
+    }
+    nextStep();
+}
+
+void softpotProgrammer::programModulation(testModeCommands& link) {
+    const auto select = [](txModulationMapper& mapper, const AlignmentTypeInfo& info) {
+        mapper.setKind(info.selection);
+    };
+    for (const auto type : kModulationOrder) {
+        programType(link, modulation_, type, select);
+        if (type == AlignmentType::TxModulation125KHz && reReadBlock_) {
+            writeChecksum(link);
+        }
+        nextStep();
+    }
+    const auto middle = pointCell(PointGroup::TxModulation, kMiddlePoint);
+    if (record_.codeplugLayout() == 1 && record_.getCell(middle) != 0) {
+        for (const auto type : kKtdOrder) {
+            programType(link, modulation_, type, select);
+        }
+    }
+}
+
+void softpotProgrammer::programSquelch(testModeCommands& link) {
+    const auto select = [](rxSquelchMapper& mapper, const AlignmentTypeInfo& info) {
+        mapper.setSelection(info.bandwidth, info.selection);
+    };
+    for (const auto type : kSquelchOrder) {
+        programType(link, squelch_, type, select);
+        if (type == kSquelchOrder.back() && reReadBlock_) {
+            writeChecksum(link);
+        }
+        nextStep();
+    }
+}
+
+void softpotProgrammer::run() {
+    radioLink link;
+    auto& commands = link.testMode();
+    commands.enterTestMode();
+    if (reReadBlock_) {
+        int counter = 0;
+        operations_.readBlock(commands, record_.codeplugLayout(), [&](std::size_t chunk) {
+            if (chunk == kBlockChunkCount) {
+                step(kBlockReadDone);
+                return;
+            }
+            counter += kBlockChunkPercent;
+            if (counter <= kBlockChunkShownUpTo) {
+                progress_.setPercentText(std::to_string(counter) + "% done");
+                progress_.setProgress(counter);
+            }
+        });
+    }
+    // A family the radio does not support keeps its progress steps, unshown.
+    if (record_.isSupported(AlignmentFamily::TxPower)) {
+        programPower(commands);
+    } else {
+        stepIndex_ += 2;
+    }
+    if (record_.isSupported(AlignmentFamily::TxModulation)) {
+        programModulation(commands);
+    } else {
+        stepIndex_ += 3;
+    }
+    if (record_.isSupported(AlignmentFamily::RxSquelch)) {
+        programSquelch(commands);
+    }
+    if (!reReadBlock_) {
+        writeChecksum(commands);
+        step(100);
+    }
+    commands.exitTestMode();
+    commands.resetRadio();
+}
+
+} // namespace kavrin
