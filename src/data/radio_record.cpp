@@ -15,8 +15,12 @@ std::uint8_t blockChecksum(std::span<const std::uint8_t, kBlockSize> block) {
     return static_cast<std::uint8_t>(sum & 0xFFu);
 }
 
-std::uint32_t currentBand() { return theCurrentBand; }
-void setCurrentBand(std::uint32_t band) { theCurrentBand = band; }
+std::uint32_t currentBand() {
+    return theCurrentBand;
+}
+void setCurrentBand(std::uint32_t band) {
+    theCurrentBand = band;
+}
 
 const BandInfo& currentBandInfo() {
     return theCurrentBand < kBandTable.size() ? kBandTable[theCurrentBand] : kNoBand;

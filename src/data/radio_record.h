@@ -13,7 +13,7 @@
 namespace kavrin {
 
 inline constexpr std::size_t kGridSize = 32;
-inline constexpr std::size_t kPointCount = 5; // F1-F5
+inline constexpr std::size_t kPointCount = 5;  // F1-F5
 inline constexpr std::size_t kMiddlePoint = 2; // F3, the only point of the KTD types
 inline constexpr std::size_t kBandCount = 13;
 inline constexpr std::uint32_t kDefaultBand = 6;
@@ -103,11 +103,11 @@ struct AlignmentTypeInfo {
     std::size_t softpotRow;
     std::size_t firstSoftpotColumn; // F1, or the one cell of a KTD type
     PointGroup points;
-    bool middlePointOnly;     // the KTD types have only F3
-    std::size_t firstOffset;  // block offset at F1 (at F3 for a KTD type)
-    std::size_t offsetStep;   // block offset distance between points
-    int selection;            // Tx power level, Tx modulation kind or Rx squelch level
-    int bandwidth;            // Rx squelch bandwidth 1-3; 0 elsewhere
+    bool middlePointOnly;    // the KTD types have only F3
+    std::size_t firstOffset; // block offset at F1 (at F3 for a KTD type)
+    std::size_t offsetStep;  // block offset distance between points
+    int selection;           // Tx power level, Tx modulation kind or Rx squelch level
+    int bandwidth;           // Rx squelch bandwidth 1-3; 0 elsewhere
     int screenId;
     int menuCommand;
 };
@@ -150,8 +150,8 @@ constexpr const AlignmentTypeInfo& alignmentType(AlignmentType type) {
 
 // The softpot cell of a type at point i (a KTD type has one cell, at F3).
 constexpr Cell softpotCell(const AlignmentTypeInfo& info, std::size_t point) {
-    return {info.softpotRow, info.middlePointOnly ? info.firstSoftpotColumn
-                                                  : info.firstSoftpotColumn + point};
+    return {info.softpotRow,
+            info.middlePointOnly ? info.firstSoftpotColumn : info.firstSoftpotColumn + point};
 }
 
 // The block offset of a type's softpot at point i.
