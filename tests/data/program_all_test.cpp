@@ -125,10 +125,9 @@ TEST_F(ProgramTest, ChannelOptionWritesBothPowerLevelsAndKtdNeedsTheExtendedF3) 
 TEST_F(ProgramTest, NoKtdWithoutTheF3Point) {
     readFirst({"--layout", "extended", "--band", "2"});
     ASSERT_TRUE(core.programFlow(progress));
+    // The KTD softpots live at 16190-16192.
     for (const auto& entry : programTrace()) {
-        EXPECT_TRUE(entry != "w16190=00" && entry.rfind("w1619", 0) != 0 &&
-                    entry.rfind("w16192", 0) != 0)
-            << entry;
+        EXPECT_NE(entry.rfind("w1619", 0), 0u) << entry;
     }
 }
 
