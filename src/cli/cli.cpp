@@ -1,33 +1,40 @@
 // Command dispatch and the commands of kavrin-cli.
 #include "cli/cli.h"
 
-#include "cli/console_ui.h"
+#include "data/application_core.h"
+#include "data/archive.h"
 #include "data/radio_utilities.h"
+#include "data/report.h"
 #include "link/exceptions.h"
 #include "link/log.h"
 #include "link/port_discovery.h"
-#include "link/virtual_ports.h"
 
+#include <array>
+#include <cstdio>
 #include <functional>
 #include <map>
+#include <set>
 
 namespace kavrin::cli {
 
 namespace {
 
-struct Context {
-    std::ostream& out;
-    std::ostream& err;
-    std::vector<std::string> arguments; // after the command name
-};
-
 constexpr const char* kUsage =
-    "Usage: kavrin-cli [--verbose] COMMAND\n"
+    "Usage: kavrin-cli [--verbose] COMMAND [ARGUMENTS]\n"
     "\n"
     "Commands:\n"
-    "  ports        list the serial ports and the one the radio search picks\n"
-    "  fw-version   show the radio's firmware version\n"
-    "  reset        reset the radio\n"
+    "  ports                              list the serial ports and the one the radio\n"
+    "                                     search picks\n"
+    "  fw-version                         show the radio's firmware version\n"
+    "  reset                              reset the radio\n"
+    "  read [--save FILE.spa] [--report FILE]\n"
+    "                                     read the radio, then save its archive and/or\n"
+    "                                     write its tuning report\n"
+    "  program FILE.spa [--yes]           load the archive and program every softpot into\n"
+    "                                     the radio (--yes answers the confirmation)\n"
+    "  report FILE.spa [--output PATH]    write the archive's tuning report (default\n"
+    "                                     display.txt)\n"
+    "  show FILE.spa                      print the archive's contents\n"
     "\n"
     "Options:\n"
     "  --verbose    log every frame, retry and port decision to standard error\n"
@@ -35,89 +42,294 @@ constexpr const char* kUsage =
     "\n"
     "Environment:\n"
     "  KAVRIN_VIRTUAL_PORTS  directory of virtual radios; when set, only they are listed\n"
+    "  KAVRIN_DEBUG          as --verbose\n"
     "\n"
-    "Exit status: 0 success, 1 the radio work failed, 2 bad command line.\n";
+    "Exit status: 0 success, 1 the work failed or was cancelled, 2 bad command line.\n";
 
-int portsCommand(Context& context) {
+// The arguments after the command: positional ones and --options, some taking a value.
+struct Arguments {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> values;
+    std::set<std::string> flags;
+
+    std::optional<std::string> value(const std::string& name) const {
+        const auto it = values.find(name);
+        return it == values.end() ? std::nullopt : std::optional(it->second);
+    }
+};
+
+struct CommandSpec {
+    std::size_t positional;
+    std::set<std::string> valueOptions;
+    std::set<std::string> flagOptions;
+    std::function<int(Console&, const Arguments&)> run;
+};
+
+std::optional<Arguments> parse(const CommandSpec& spec, const std::vector<std::string>& words,
+                               std::string& problem) {
+    Arguments parsed;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const auto& word = words[i];
+        if (word.rfind("--", 0) != 0) {
+            parsed.positional.push_back(word);
+        } else if (spec.flagOptions.count(word) != 0) {
+            parsed.flags.insert(word);
+        } else if (spec.valueOptions.count(word) != 0) {
+            if (i + 1 == words.size()) {
+                problem = word + " needs a value";
+                return std::nullopt;
+            }
+            parsed.values[word] = words[++i];
+        } else {
+            problem = "unknown option " + word;
+            return std::nullopt;
+        }
+    }
+    if (parsed.positional.size() != spec.positional) {
+        problem = spec.positional == 0 ? "takes no arguments" : "needs one archive file";
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+// The application core wired to the console.
+struct Session {
+    explicit Session(Console& console)
+        : messages(console), scope(messages),
+          core(ApplicationServices{messages, cursor, status, pause, recent}) {}
+    ConsoleMessages messages;
+    ScopedUserMessages scope;
+    NoCursor cursor;
+    RememberedStatusLine status;
+    SleepingPause pause;
+    NoRecentFiles recent;
+    applicationCore core;
+};
+
+int portsCommand(Console& console, const Arguments&) {
     PortList ports;
     std::string failure;
     if (!enumeratePorts(ports, failure)) {
-        context.err << "Port enumeration failed: " << failure << '\n';
+        console.err << "Port enumeration failed: " << failure << '\n';
         return kExitFailed;
     }
     for (const auto& port : ports) {
-        context.out << port.portName << '\t' << port.friendlyName << '\t' << port.devicePath
+        console.out << port.portName << '\t' << port.friendlyName << '\t' << port.devicePath
                     << (port.isUsb != 0 ? "\tusb" : "") << '\n';
     }
     std::string radioPort;
     if (findRadioPortIn(ports, kPortNameMarker, radioPort) != 0) {
-        context.out << "Radio port: none\n";
+        console.out << "Radio port: none\n";
         return kExitFailed;
     }
-    context.out << "Radio port: " << radioPort << '\n';
+    console.out << "Radio port: " << radioPort << '\n';
     return kExitOk;
 }
 
-template <typename Command> int radioCommand(Context& context, Command command) {
-    ConsoleMessages messages(context.out, context.err);
+template <typename Command> int utilityCommand(Console& console, Command command) {
+    ConsoleMessages messages(console);
     const ScopedUserMessages scope(messages);
     NoCursor cursor;
-    SilentStatusLine status;
+    RememberedStatusLine status;
     return command(UserInterface{messages, cursor, status}) ? kExitOk : kExitFailed;
 }
 
-int firmwareVersion(Context& context) {
-    return radioCommand(
-        context, [](const UserInterface& ui) { return firmwareVersionCommand(ui).has_value(); });
+bool writeReportTo(Session& session, const std::string& path) {
+    if (!writeReport(path, session.core.record())) {
+        session.messages.showMessage(std::string(path) + " could not be opened!!", "ERROR",
+                                     MessageIcon::Exclamation);
+        return false;
+    }
+    return true;
 }
 
-int reset(Context& context) {
-    return radioCommand(context, resetRadioCommand);
+int readCommand(Console& console, const Arguments& arguments) {
+    Session session(console);
+    bool read = false;
+    {
+        ConsoleProgress progress(console, "Reading Softpots from radio...");
+        read = session.core.readFlow(progress);
+    }
+    if (!session.status.last().empty()) {
+        console.out << session.status.last() << '\n';
+    }
+    if (!read) {
+        return kExitFailed;
+    }
+    bool ok = true;
+    if (const auto save = arguments.value("--save")) {
+        ok = session.core.saveArchiveFile(*save) && ok;
+    }
+    if (const auto report = arguments.value("--report")) {
+        ok = writeReportTo(session, *report) && ok;
+    }
+    return ok ? kExitOk : kExitFailed;
 }
 
-using Handler = std::function<int(Context&)>;
+int programCommand(Console& console, const Arguments& arguments) {
+    Session session(console);
+    if (arguments.flags.count("--yes") != 0) {
+        session.messages.presetAnswer(Answer::Ok);
+    }
+    if (!session.core.loadArchiveByName(arguments.positional[0]) ||
+        !session.core.programAllChecks()) {
+        return kExitFailed;
+    }
+    ConsoleProgress progress(console, "Writing Softpots to radio...");
+    return session.core.programFlow(progress) ? kExitOk : kExitFailed;
+}
 
-const std::map<std::string, Handler>& commands() {
-    static const std::map<std::string, Handler> table{
-        {"ports", portsCommand},
-        {"fw-version", firmwareVersion},
-        {"reset", reset},
+int reportCommand(Console& console, const Arguments& arguments) {
+    Session session(console);
+    if (!session.core.loadArchiveByName(arguments.positional[0])) {
+        return kExitFailed;
+    }
+    return writeReportTo(session, arguments.value("--output").value_or(kReportFileName))
+               ? kExitOk
+               : kExitFailed;
+}
+
+constexpr std::array<const char*, kAlignmentTypeCount> kTypeNames{"Tx high power",
+                                                                  "Tx low power",
+                                                                  "Tx modulation 12.5 kHz",
+                                                                  "Tx modulation 20 kHz",
+                                                                  "Tx modulation 25 kHz",
+                                                                  "KTD modulation 12.5 kHz",
+                                                                  "KTD modulation 20 kHz",
+                                                                  "KTD modulation 25 kHz",
+                                                                  "Rx squelch 12.5 kHz normal",
+                                                                  "Rx squelch 12.5 kHz tight",
+                                                                  "Rx squelch 25 kHz normal",
+                                                                  "Rx squelch 25 kHz tight",
+                                                                  "Rx squelch 20 kHz normal",
+                                                                  "Rx squelch 20 kHz tight"};
+
+std::string megahertz(double frequency) {
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%.3f", frequency);
+    return text.data();
+}
+
+int showCommand(Console& console, const Arguments& arguments) {
+    radioRecord record;
+    const auto& path = arguments.positional[0];
+    switch (loadArchive(path, record)) {
+    case ArchiveLoad::CannotOpen:
+        console.err << "ERROR: Archive File could not be opened!!\n";
+        return kExitFailed;
+    case ArchiveLoad::InvalidFormat:
+        console.err << "ERROR: Invalid file format!! File is not an *.SPA file\n";
+        return kExitFailed;
+    case ArchiveLoad::Loaded:
+        break;
+    }
+    auto& out = console.out;
+    out << "Serial No:      " << record.serialNo() << '\n'
+        << "Model No:       " << record.modelNo() << '\n'
+        << "Layout:         " << (record.codeplugLayout() == 0 ? "standard" : "extended")
+        << " (code " << record.getCell(kLayoutCodeCell) << ")\n"
+        << "Band:           " << record.getCell(kBandCell) << '\n'
+        << "Channel option: " << record.getCell(kChannelOptionCell) << '\n';
+    constexpr std::array<std::pair<PointGroup, const char*>, 3> kGroups{
+        {{PointGroup::TxPower, "Tx power points"},
+         {PointGroup::TxModulation, "Tx modulation points"},
+         {PointGroup::Receive, "Receive points"}}};
+    for (const auto& [group, name] : kGroups) {
+        out << name << " (MHz):";
+        for (std::size_t i = 0; i < kPointCount; ++i) {
+            out << "  F" << i + 1 << ' '
+                << (record.getCell(pointCell(group, i)) != 0
+                        ? megahertz(record.pointFrequency(group, i))
+                        : std::string("-"));
+        }
+        out << '\n';
+    }
+    for (const auto& type : kAlignmentTypes) {
+        out << kTypeNames[static_cast<std::size_t>(type.type)] << ':';
+        if (!record.isSupported(type.family)) {
+            out << " UNSUPPORTED\n";
+            continue;
+        }
+        if (type.middlePointOnly && record.codeplugLayout() == 0) {
+            out << " (extended layout only)\n";
+            continue;
+        }
+        for (std::size_t i = 0; i < kPointCount; ++i) {
+            if (type.middlePointOnly && i != kMiddlePoint) {
+                continue;
+            }
+            out << "  F" << i + 1 << ' ';
+            if (record.getCell(pointCell(type.points, i)) == 0) {
+                out << '-';
+            } else {
+                out << record.getCell(softpotCell(type, i));
+            }
+        }
+        out << '\n';
+    }
+    return kExitOk;
+}
+
+const std::map<std::string, CommandSpec>& commands() {
+    static const std::map<std::string, CommandSpec> table{
+        {"ports", {0, {}, {}, portsCommand}},
+        {"fw-version",
+         {0,
+          {},
+          {},
+          [](Console& console, const Arguments&) {
+              return utilityCommand(console, [](const UserInterface& ui) {
+                  return firmwareVersionCommand(ui).has_value();
+              });
+          }}},
+        {"reset",
+         {0,
+          {},
+          {},
+          [](Console& console, const Arguments&) {
+              return utilityCommand(console, resetRadioCommand);
+          }}},
+        {"read", {0, {"--save", "--report"}, {}, readCommand}},
+        {"program", {1, {}, {"--yes"}, programCommand}},
+        {"report", {1, {"--output"}, {}, reportCommand}},
+        {"show", {1, {}, {}, showCommand}},
     };
     return table;
 }
 
 } // namespace
 
-int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+int run(const std::vector<std::string>& arguments, Console& console) {
     std::vector<std::string> rest;
     for (const auto& argument : arguments) {
-        if (argument == "--verbose" || argument == "-v") {
+        if (rest.empty() && (argument == "--verbose" || argument == "-v")) {
             log::enableVerbose();
-        } else if (argument == "--help" || argument == "-h") {
-            out << kUsage;
+        } else if (rest.empty() && (argument == "--help" || argument == "-h")) {
+            console.out << kUsage;
             return kExitOk;
         } else {
             rest.push_back(argument);
         }
     }
     if (rest.empty()) {
-        err << kUsage;
+        console.err << kUsage;
         return kExitUsage;
     }
     const auto it = commands().find(rest.front());
     if (it == commands().end()) {
-        err << "kavrin-cli: unknown command '" << rest.front() << "'\n\n" << kUsage;
+        console.err << "kavrin-cli: unknown command '" << rest.front() << "'\n\n" << kUsage;
         return kExitUsage;
     }
-    Context context{out, err, {rest.begin() + 1, rest.end()}};
-    if (!context.arguments.empty()) {
-        err << "kavrin-cli: " << rest.front() << " takes no arguments\n";
+    std::string problem;
+    const auto parsed = parse(it->second, {rest.begin() + 1, rest.end()}, problem);
+    if (!parsed) {
+        console.err << "kavrin-cli " << rest.front() << ": " << problem << '\n';
         return kExitUsage;
     }
     try {
-        return it->second(context);
+        return it->second.run(console, *parsed);
     } catch (const Exception& failure) {
-        err << "kavrin-cli: radio link error " << failure.errorValue() << '\n';
+        console.err << "kavrin-cli: radio link error " << failure.errorValue() << '\n';
         return kExitFailed;
     }
 }

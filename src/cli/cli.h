@@ -1,6 +1,8 @@
 // kavrin-cli: the radio work of Kavrin without a window.
 #pragma once
 
+#include "cli/console_ui.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -9,11 +11,11 @@ namespace kavrin::cli {
 
 enum ExitCode : int {
     kExitOk = 0,
-    kExitFailed = 1, // the radio work failed; the reason was printed
+    kExitFailed = 1, // the work failed or was cancelled; the reason was printed
     kExitUsage = 2,  // bad command line
 };
 
 // Runs one command; arguments exclude the program name.
-int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+int run(const std::vector<std::string>& arguments, Console& console);
 
 } // namespace kavrin::cli

@@ -1,27 +1,55 @@
 // The command line's side of the user seams: messages printed as "TITLE: text", questions
-// answered from a fixed choice, no cursor, the status line printed only when asked.
+// answered by an option or at a terminal prompt, progress as a bar on a terminal and as lines
+// otherwise.
 #pragma once
 
+#include "data/application_core.h"
 #include "data/user_interface.h"
 #include "link/user_messages.h"
 
+#include <istream>
+#include <optional>
 #include <ostream>
 
 namespace kavrin::cli {
 
+struct Console {
+    std::istream& in;
+    std::ostream& out;
+    std::ostream& err;
+    bool outIsTerminal = false;
+    bool inIsTerminal = false;
+};
+
 class ConsoleMessages final : public IUserMessages {
 public:
-    ConsoleMessages(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+    explicit ConsoleMessages(Console& console) : console_(console) {}
     void showMessage(const std::string& text, const std::string& title, MessageIcon icon) override;
-    // The command line runs unattended: a question is printed and answered Cancel unless the
-    // caller chose otherwise.
+    // A question is answered by the preset answer, else at a terminal prompt, else Cancel: an
+    // unattended run never agrees to anything it was not told to.
     Answer ask(const std::string& text, const std::string& title, MessageIcon icon) override;
-    void setAnswer(Answer answer) { answer_ = answer; }
+    void presetAnswer(Answer answer) { preset_ = answer; }
 
 private:
-    std::ostream& out_;
-    std::ostream& err_;
-    Answer answer_ = Answer::Cancel;
+    Console& console_;
+    std::optional<Answer> preset_;
+};
+
+class ConsoleProgress final : public IProgress {
+public:
+    ConsoleProgress(Console& console, const std::string& operation);
+    ~ConsoleProgress() override;
+    ConsoleProgress(const ConsoleProgress&) = delete;
+    ConsoleProgress& operator=(const ConsoleProgress&) = delete;
+    void setPercentText(const std::string& text) override;
+    void setProgress(int position) override;
+
+private:
+    void drawBar();
+    Console& console_;
+    std::string text_;
+    int position_ = 0;
+    bool drawn_ = false;
 };
 
 class NoCursor final : public IBusyCursor {
@@ -30,13 +58,18 @@ public:
     void restore() override {}
 };
 
-class SilentStatusLine final : public IStatusLine {
+class RememberedStatusLine final : public IStatusLine {
 public:
     void setStatusText(const std::string& text) override { last_ = text; }
     const std::string& last() const { return last_; }
 
 private:
     std::string last_;
+};
+
+class NoRecentFiles final : public IRecentFiles {
+public:
+    void addRecentFile(const std::filesystem::path&) override {}
 };
 
 } // namespace kavrin::cli

@@ -6,12 +6,22 @@
 #include <cstdlib>
 #include <iostream>
 
+#ifdef _WIN32
+#include <io.h>
+#define KAVRIN_ISATTY _isatty
+#else
+#include <unistd.h>
+#define KAVRIN_ISATTY ::isatty
+#endif
+
 int main(int argc, char* argv[]) {
     // The serial backend needs an application object for its port notifications.
     const QCoreApplication application(argc, argv);
     if (const char* debug = std::getenv("KAVRIN_DEBUG"); debug != nullptr && *debug != '\0') {
         kavrin::log::enableVerbose();
     }
+    kavrin::cli::Console console{std::cin, std::cout, std::cerr, KAVRIN_ISATTY(1) != 0,
+                                 KAVRIN_ISATTY(0) != 0};
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    return kavrin::cli::run(arguments, std::cout, std::cerr);
+    return kavrin::cli::run(arguments, console);
 }

@@ -1,6 +1,8 @@
 // The read and program flows of the application.
 #include "data/application_core.h"
 
+#include "data/archive.h"
+#include "data/report.h"
 #include "data/softpot_programmer.h"
 #include "link/radio_link.h"
 
@@ -32,6 +34,14 @@ constexpr const char* kProgramQuestionText = "Program Radio?";
 constexpr const char* kSerialMismatchText = "Serial No. Mismatch !! Program radio aborted";
 constexpr const char* kProgramDoneText = "Radio successfully programmed!!";
 constexpr const char* kProgramFailedText = "Program Radio Error";
+constexpr const char* kLoadQuestionText = "Initialize radio data?";
+constexpr const char* kArchiveOpenFailedText = "Archive File could not be opened!!";
+constexpr const char* kArchiveInvalidText = "Invalid file format!! File is not an *.SPA file";
+constexpr const char* kArchiveLoadedText = "Tuning data has been loaded.";
+constexpr const char* kArchiveSaveFailedText = "Archive File could not be saved!!";
+constexpr const char* kArchiveSavedText = "Tuning data has been saved.";
+constexpr const char* kCloseWindowsText = "Please close all windows before continuing";
+constexpr int kReportScreenId = 100;
 
 // The number made by the leading decimal digits of a text; none gives 0.
 int leadingNumber(const char* text, std::size_t length) {
@@ -160,6 +170,74 @@ bool applicationCore::programFlow(IProgress& progress) {
     busy.release();
     services_.messages.showMessage(kProgramDoneText, kNoteTitle, MessageIcon::Information);
     return true;
+}
+
+bool applicationCore::loadArchiveWithConfirmation(const std::filesystem::path& path) {
+    if (services_.messages.ask(kLoadQuestionText, "CONFIRMATION", MessageIcon::Information) !=
+        Answer::Ok) {
+        return false;
+    }
+    return loadArchiveByName(path);
+}
+
+bool applicationCore::loadArchiveByName(const std::filesystem::path& path) {
+    bool loaded = false;
+    switch (loadArchive(path, record_)) {
+    case ArchiveLoad::CannotOpen:
+        services_.messages.showMessage(kArchiveOpenFailedText, "ERROR", MessageIcon::Exclamation);
+        break;
+    case ArchiveLoad::InvalidFormat:
+        services_.messages.showMessage(kArchiveInvalidText, "ERROR", MessageIcon::Exclamation);
+        archiveLoaded = false;
+        break;
+    case ArchiveLoad::Loaded:
+        updatePointsPresent();
+        radioRead = false;
+        services_.messages.showMessage(kArchiveLoadedText, kNoteTitle, MessageIcon::Information);
+        archiveLoaded = true;
+        services_.statusLine.setStatusText(identityStatusText());
+        loaded = true;
+        break;
+    }
+    // Only a file that loaded goes on the recent-file list, also while an earlier archive is
+    // still loaded.
+    if (loaded) {
+        services_.recentFiles.addRecentFile(path);
+    } else if (!archiveLoaded) {
+        radioRead = false;
+        record_.resetIdentity();
+        services_.statusLine.setStatusText(kNothingLoadedText);
+    }
+    return loaded;
+}
+
+bool applicationCore::saveArchiveFile(const std::filesystem::path& path) {
+    if (!saveArchive(path, record_, drawArchiveKey())) {
+        services_.messages.showMessage(kArchiveSaveFailedText, "ERROR", MessageIcon::Exclamation);
+        return false;
+    }
+    services_.messages.showMessage(kArchiveSavedText, kNoteTitle, MessageIcon::Information);
+    services_.recentFiles.addRecentFile(path);
+    return true;
+}
+
+std::optional<std::filesystem::path> applicationCore::writeReportFile() {
+    if (currentScreenId != 0) {
+        services_.messages.showMessage(kCloseWindowsText, "Note", MessageIcon::Information);
+        return std::nullopt;
+    }
+    const auto path = reportPath(programDir);
+    if (!writeReport(path, record_)) {
+        services_.messages.showMessage(kReportOpenFailedText, "ERROR", MessageIcon::Exclamation);
+    }
+    return path;
+}
+
+void applicationCore::reportShown(bool opened) {
+    if (opened) {
+        reportAllowed = false;
+    }
+    currentScreenId = kReportScreenId;
 }
 
 } // namespace kavrin

@@ -9,6 +9,7 @@
 #include "link/user_messages.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace kavrin {
@@ -48,6 +49,18 @@ public:
     bool programAllChecks();
     // The program flow; true when the radio was programmed.
     bool programFlow(IProgress& progress);
+
+    // Archive loads, each followed by the outcome step; true when the archive was loaded.
+    bool loadArchiveByName(const std::filesystem::path& path);
+    bool loadArchiveWithConfirmation(const std::filesystem::path& path);
+    bool saveArchiveFile(const std::filesystem::path& path);
+
+    // The report command's writing steps: the report's path, or nothing when a screen is open.
+    // A report that could not be written has shown its message; the path is returned all the
+    // same, since the command goes on to open it.
+    std::optional<std::filesystem::path> writeReportFile();
+    // The report command's last steps, once the shell tried to open the report.
+    void reportShown(bool opened);
 
     void updatePointsPresent();
     std::string identityStatusText() const;
