@@ -108,9 +108,9 @@ int runRadio(const Options& options) {
     const std::uint32_t seed = options.seed ? *options.seed : std::random_device{}();
     FaultInjector faults({options.dropProbability, options.corruptProbability}, seed);
     Radio radio(identityFrom(options), std::move(codeplug), options.refusals);
-    Server server(
-        *pty, registration, radio, log, faults, signals,
-        ServeConfig{options.delayMs, options.muteAfter, options.hangupAfter, options.verbose});
+    Server server(*pty, registration, radio, log, faults, signals,
+                  ServeConfig{options.delayMs, options.lineRate, options.muteAfter,
+                              options.hangupAfter, options.verbose});
     server.run();
 
     int status = kExitOk;

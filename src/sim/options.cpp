@@ -175,6 +175,11 @@ inline constexpr std::array kOptionSpecs{
                    return parseInteger<std::uint32_t>(v, 0, kMaxDelayMs, o.delayMs);
                },
                "a number of milliseconds from 0 to 600000"},
+    OptionSpec{"--line-rate", true,
+               [](Options& o, std::string_view v) {
+                   return parseInteger<std::uint32_t>(v, 300, 4000000, o.lineRate);
+               },
+               "a baud rate from 300 to 4000000"},
     OptionSpec{"--mute-after", true,
                [](Options& o, std::string_view v) { return parseCount(v, o.muteAfter); },
                "a non-negative number of requests"},
@@ -289,6 +294,8 @@ Faults:
   --corrupt P                 probability 0-1 of flipping one bit of each frame received and
                               each sent
   --delay-ms N                wait N ms before answering each request
+  --line-rate BAUD            pace every answer as a serial line at BAUD (8N1) would carry
+                              the request and the answer
   --mute-after N              after N requests served, answer nothing more
   --hangup-after N            after N requests served, close the port as if the cable were
                               pulled, and wait for a signal

@@ -36,6 +36,7 @@ struct Options {
     double dropProbability = 0.0;
     double corruptProbability = 0.0;
     std::uint32_t delayMs = 0;
+    std::uint32_t lineRate = 0; // baud; 0 answers as fast as the pseudo-terminal carries
     std::optional<std::uint64_t> muteAfter;
     std::optional<std::uint64_t> hangupAfter;
     std::vector<RefusalRule> refusals;

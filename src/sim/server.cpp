@@ -7,6 +7,7 @@
 #include <cstring>
 #include <iostream>
 #include <poll.h>
+#include <thread>
 #include <unistd.h>
 
 namespace kavrin::sim {
@@ -144,6 +145,14 @@ void Server::onFrame(wire::Frame frame) {
         ++served_;
         // Logged before the answer goes out, so the line is there once the host has its reply.
         log_.write(served.event);
+    }
+    if (config_.lineRate != 0) {
+        // A real line carries ten bits per byte (8N1): the request had to arrive whole and the
+        // answer has to leave whole.
+        const auto bytes =
+            wire::kHeaderSize + frame.payload.size() + wire::kTrailerSize + served.response.size();
+        std::this_thread::sleep_for(
+            std::chrono::microseconds(bytes * 10 * 1000000 / config_.lineRate));
     }
     send(std::move(served.response));
     if (!served.repeat && config_.hangupAfter && served_ == *config_.hangupAfter) {

@@ -19,6 +19,7 @@ namespace kavrin::sim {
 
 struct ServeConfig {
     std::uint32_t delayMs = 0;
+    std::uint32_t lineRate = 0;               // baud; 0 for no pacing
     std::optional<std::uint64_t> muteAfter;   // requests served before the radio falls silent
     std::optional<std::uint64_t> hangupAfter; // requests served before the port disappears
     bool verbose = false;

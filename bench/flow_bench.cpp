@@ -1,0 +1,188 @@
+// Flow benchmark against the virtual radio: the read flow and Program All in both of its modes,
+// on the bare pseudo-terminal and on a line paced at 115200 baud, against the physical minimum
+// of the bytes they move. The two 1000 ms pauses the radio needs are left out of the figures.
+#include "data/application_core.h"
+#include "link/frame.h"
+#include "link/virtual_ports.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace kavrin;
+
+constexpr int kRuns = 15;
+constexpr std::uint32_t kLineRate = 115200;
+constexpr double kPtyGoalMs = 150.0;
+constexpr double kLineGoalRatio = 1.5;
+
+class Quiet final : public IUserMessages {
+public:
+    void showMessage(const std::string&, const std::string&, MessageIcon) override {}
+    Answer ask(const std::string&, const std::string&, MessageIcon) override { return Answer::Ok; }
+};
+class NoPause final : public IPause {
+public:
+    void pause(std::chrono::milliseconds) override {}
+};
+class NoCursor final : public IBusyCursor {
+public:
+    void showBusy() override {}
+    void restore() override {}
+};
+class NoStatus final : public IStatusLine {
+public:
+    void setStatusText(const std::string&) override {}
+};
+class NoRecent final : public IRecentFiles {
+public:
+    void addRecentFile(const std::filesystem::path&) override {}
+};
+class NoProgress final : public IProgress {
+public:
+    void setPercentText(const std::string&) override {}
+    void setProgress(int) override {}
+};
+
+// Bytes both ways of the events the radio logged after the first `skip`, as the wire protocol
+// frames them; `lines` is set to the number of events in the log.
+std::size_t wireBytes(const QString& logPath, std::size_t skip, std::size_t& lines) {
+    constexpr std::size_t kFraming = wire::kHeaderSize + wire::kTrailerSize;
+    std::size_t total = 0;
+    QFile log(logPath);
+    if (!log.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    lines = 0;
+    while (!log.atEnd()) {
+        const auto event = QJsonDocument::fromJson(log.readLine()).object();
+        if (lines++ < skip) {
+            continue;
+        }
+        const auto kind = event.value("event").toString();
+        std::size_t request = 0;
+        std::size_t response = 1;
+        if (kind == "open") {
+            request = 1;
+        } else if (kind == "execute") {
+            request = wire::kServiceRequestSize;
+            response += 16;
+        } else if (kind == "read") {
+            request = wire::kReadRequestSize;
+            response += static_cast<std::size_t>(event.value("length").toInt());
+        } else if (kind == "write") {
+            request = wire::kWriteHeaderSize +
+                      static_cast<std::size_t>(event.value("bytes").toString().size() / 2);
+        }
+        total += request + response + 2 * kFraming;
+    }
+    return total;
+}
+
+struct Radio {
+    Radio(const QString& logPath, const QStringList& extra) {
+        process.start(QCoreApplication::applicationDirPath() + "/../src/sim/kavrin-radio-sim",
+                      QStringList{"--log", logPath} + extra);
+        process.waitForStarted();
+        process.waitForReadyRead(5000);
+        process.readLine();
+    }
+    ~Radio() {
+        process.terminate();
+        process.waitForFinished();
+    }
+    QProcess process;
+};
+
+double medianMs(const std::function<bool()>& work) {
+    std::vector<double> samples;
+    for (int i = 0; i < kRuns; ++i) {
+        const auto start = Clock::now();
+        if (!work()) {
+            std::fprintf(stderr, "a flow failed\n");
+            return -1;
+        }
+        samples.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    std::nth_element(samples.begin(), samples.begin() + kRuns / 2, samples.end());
+    return samples[kRuns / 2];
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    const QCoreApplication application(argc, argv);
+    const QTemporaryDir dir;
+    qputenv(kVirtualPortsEnv, dir.path().toLocal8Bit());
+    Quiet messages;
+    const ScopedUserMessages scope(messages);
+    NoPause pause;
+    NoCursor cursor;
+    NoStatus status;
+    NoRecent recent;
+    NoProgress progress;
+    bool allMet = true;
+
+    for (const std::uint32_t rate : {0u, kLineRate}) {
+        const auto logPath = dir.filePath(rate == 0 ? "pty.jsonl" : "line.jsonl");
+        QStringList extra{"--layout", "extended"};
+        if (rate != 0) {
+            extra += {"--line-rate", QString::number(rate)};
+        }
+        const Radio radio(logPath, extra);
+        applicationCore core(ApplicationServices{messages, cursor, status, pause, recent});
+        std::printf("%s\n", rate == 0 ? "pseudo-terminal, unpaced:" : "line paced at 115200 baud:");
+
+        struct Flow {
+            const char* name;
+            std::function<bool()> run;
+        };
+        const std::vector<Flow> flows{
+            {"read flow", [&] { return core.readFlow(progress); }},
+            {"Program All after a read",
+             [&] {
+                 core.radioRead = true;
+                 return core.programFlow(progress);
+             }},
+            {"Program All after an archive load",
+             [&] {
+                 core.radioRead = false;
+                 return core.programFlow(progress);
+             }},
+        };
+        std::size_t logged = 0;
+        for (const auto& flow : flows) {
+            wireBytes(logPath, 0, logged);
+            flow.run();
+            const double minimumMs = static_cast<double>(wireBytes(logPath, logged, logged)) *
+                                     10.0 * 1000.0 / static_cast<double>(kLineRate);
+            const double median = medianMs(flow.run);
+            if (rate == 0) {
+                const bool met = median >= 0 && median < kPtyGoalMs;
+                allMet = allMet && met;
+                std::printf("  %-36s median %8.2f ms  (goal < %.0f ms: %s)\n", flow.name, median,
+                            kPtyGoalMs, met ? "met" : "MISSED");
+            } else {
+                const double ratio = median / minimumMs;
+                const bool met = median >= 0 && ratio <= kLineGoalRatio;
+                allMet = allMet && met;
+                std::printf("  %-36s median %8.2f ms  physical minimum %7.2f ms  ratio %.2f  "
+                            "(goal <= %.1f: %s)\n",
+                            flow.name, median, minimumMs, ratio, kLineGoalRatio,
+                            met ? "met" : "MISSED");
+            }
+        }
+    }
+    return allMet ? 0 : 1;
+}
