@@ -31,13 +31,16 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 run_ctest build-asan 300
 
-echo "== fuzzing the frame decoder for ${fuzz_seconds}s"
 corpus=$(mktemp -d)
 trap 'rm -rf "$corpus" "$summary"' EXIT
-cp tests/fuzz/corpus/frame/* "$corpus"/
-build-asan/tests/fuzz/frame_fuzzer -max_total_time="$fuzz_seconds" -print_final_stats=0 \
-    "$corpus" 2>&1 | tail -n 1
-passed=$((passed + 1))
+for target in frame archive; do
+    echo "== fuzzing the $target decoder for ${fuzz_seconds}s"
+    rm -rf "${corpus:?}"/*
+    cp tests/fuzz/corpus/$target/* "$corpus"/
+    build-asan/tests/fuzz/${target}_fuzzer -max_total_time="$fuzz_seconds" -print_final_stats=0 \
+        "$corpus" 2>&1 | tail -n 1
+    passed=$((passed + 1))
+done
 
 echo "== all tests passed"
 echo "$passed passed, 0 failed"
