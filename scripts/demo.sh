@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds Kavrin, starts a virtual radio, reads it, keeps its softpot archive and tuning report in
-# demo/ (or $KAVRIN_DEMO_DIR), shows the archive, and stops the radio again.
+# The main job on a virtual radio: builds Kavrin, starts a virtual radio in the background and
+# opens Kavrin on it; the radio stops when Kavrin exits. Without a display it reads the virtual
+# radio from the command line instead and keeps its softpot archive and tuning report in demo/
+# (or $KAVRIN_DEMO_DIR).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,9 +23,16 @@ trap cleanup EXIT
 read -r device <&"${RADIO[0]}"
 echo "Virtual radio on $device"
 
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    echo "Opening Kavrin; choose File > Read Radio Information and Softpots."
+    build/src/shell/kavrin
+    exit 0
+fi
+
 out=${KAVRIN_DEMO_DIR:-demo}
 mkdir -p "$out"
-build/src/cli/kavrin-cli fw-version
+echo "No display here: reading the virtual radio from the command line instead."
 build/src/cli/kavrin-cli read --save "$out/radio.spa" --report "$out/display.txt"
 build/src/cli/kavrin-cli show "$out/radio.spa"
-echo "Archive: $out/radio.spa  Report: $out/display.txt"
+echo "Archive: $out/radio.spa"
+echo "Report:  $out/display.txt"

@@ -1,0 +1,589 @@
+// The application object.
+#include "shell/application.h"
+
+#include "data/radio_utilities.h"
+#include "data/report.h"
+#include "screens/screen_font.h"
+#include "shell/about_dialog.h"
+#include "shell/artwork.h"
+#include "shell/commands.h"
+#include "shell/help_window.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QSettings>
+
+namespace kavrin::shell {
+
+namespace {
+
+constexpr const char* kRecentGroup = "Recent File List";
+constexpr const char* kScreenOpenText = "Current window still open! Please close first!";
+constexpr const char* kSerialNotBlankText = "Serial No. is not blank";
+constexpr int kProgressRight = 488;
+constexpr int kProgressBottom = 418;
+constexpr int kProgressLeft = 30;
+constexpr int kProgressTop = 30;
+
+std::map<int, CPelionTunerApp::ScreenFactory>& screenFactories() {
+    static std::map<int, CPelionTunerApp::ScreenFactory> factories;
+    return factories;
+}
+
+QSettings settings() {
+    return QSettings(kSettingsOrganization, kSettingsApplication);
+}
+
+} // namespace
+
+void CPelionTunerApp::registerScreen(int command, ScreenFactory factory) {
+    screenFactories()[command] = std::move(factory);
+}
+
+CPelionTunerApp::CPelionTunerApp(QStringList arguments, AppSeams seams)
+    : arguments_(std::move(arguments)),
+      messages_(seams.messages != nullptr ? seams.messages : &qtMessages_),
+      dialogs_(seams.dialogs != nullptr ? seams.dialogs : &qtDialogs_),
+      core_(ApplicationServices{*messages_, cursor_, *this, pause_, *this}) {}
+
+CPelionTunerApp::~CPelionTunerApp() {
+    qApp->removeEventFilter(this);
+    closeProgress();
+    mainFrame_.reset();
+}
+
+bool CPelionTunerApp::initInstance() {
+    core_.currentScreenId = 0;
+    mainFrame_ = std::make_unique<CMainFrame>();
+    mainFrame_->setWindowIcon(applicationIcon());
+    qtMessages_.setOwner(mainFrame_.get());
+    // The link's own messages (no port, port busy) go where every other message goes.
+    messageScope_ = std::make_unique<ScopedUserMessages>(*messages_);
+    buildMenus();
+
+    // The program's own directory holds the pictures, the help and the report.
+    programDir_ = QCoreApplication::applicationDirPath();
+    core_.programDir = programDir_.toStdString();
+    if (arguments_.size() > 1) {
+        commandLineArchive_ = arguments_.at(1);
+    }
+
+    connect(mainFrame_.get(), &CMainFrame::fileDropped, this, &CPelionTunerApp::loadDroppedFile);
+    connect(mainFrame_->mdiArea(), &QMdiArea::subWindowActivated, this,
+            [this] { updateCommandStates(); });
+    mainFrame_->show();
+
+    screenFrame_ = nullptr;
+    core_.reportAllowed = true;
+    recentItemRemoved_ = false;
+    core_.archiveLoaded = false;
+    core_.radioRead = false;
+    commandLine_ = false;
+    core_.txPowerPointsPresent = true;
+    core_.txModulationPointsPresent = true;
+    core_.rxPointsPresent = true;
+    refreshRecentFiles();
+
+    if (!commandLineArchive_.isEmpty()) {
+        commandLine_ = true;
+        core_.loadArchiveByName(commandLineArchive_.toStdString());
+    }
+    screens::screenFont();
+    qApp->installEventFilter(this);
+    updateCommandStates();
+    return true;
+}
+
+QAction* CPelionTunerApp::makeAction(int command, std::string_view text) {
+    auto* action = new QAction(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+                               mainFrame_.get());
+    action->setData(command);
+    const auto texts = commandTexts(command);
+    action->setStatusTip(
+        QString::fromUtf8(texts.prompt.data(), static_cast<qsizetype>(texts.prompt.size())));
+    if (!texts.tooltip.empty()) {
+        action->setToolTip(
+            QString::fromUtf8(texts.tooltip.data(), static_cast<qsizetype>(texts.tooltip.size())));
+    }
+    // Commands work from the menus and the toolbar only: no shortcuts of their own.
+    action->setShortcutContext(Qt::WidgetShortcut);
+    connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
+    actions_[command] = action;
+    return action;
+}
+
+void CPelionTunerApp::buildMenus() {
+    auto* bar = mainFrame_->menuBar();
+    const auto addEntries = [this](QMenu* menu, std::span<const MenuEntry> entries) {
+        for (const auto& entry : entries) {
+            if (entry.command == 0) {
+                menu->addSeparator();
+            } else {
+                menu->addAction(makeAction(entry.command, entry.text));
+            }
+        }
+    };
+
+    auto* file = bar->addMenu("&File");
+    addEntries(file, kFileMenu);
+    recentPlaceholder_ = actions_.at(kCmdRecentFile);
+    const auto fileActions = file->actions();
+    recentSeparator_ = fileActions.at(fileActions.indexOf(recentPlaceholder_) - 1);
+    connect(file, &QMenu::aboutToShow, this, [this] { updateCommandStates(); });
+
+    auto* alignment = bar->addMenu("&Alignment");
+    for (const auto& submenu : kAlignmentMenu) {
+        if (!submenu) {
+            alignment->addSeparator();
+            continue;
+        }
+        auto* sub = alignment->addMenu(QString::fromUtf8(
+            submenu->title.data(), static_cast<qsizetype>(submenu->title.size())));
+        addEntries(sub, submenu->entries);
+        sub->menuAction()->setData(submenu->entries.front().command);
+        alignmentSubmenus_.push_back(sub->menuAction());
+    }
+    connect(alignment, &QMenu::aboutToShow, this, [this] { updateCommandStates(); });
+
+    auto* utilities = bar->addMenu("&Utilities");
+    addEntries(utilities, kUtilitiesMenu);
+    auto* help = bar->addMenu("&Help");
+    addEntries(help, kHelpMenu);
+    for (auto* menu : {file, alignment, utilities, help}) {
+        menus_[menu->title()] = menu;
+    }
+
+    for (const int command : kToolbar) {
+        if (command == 0) {
+            mainFrame_->toolBar()->addSeparator();
+        } else {
+            actions_.at(command)->setIcon(commandIcon(command));
+            mainFrame_->toolBar()->addAction(actions_.at(command));
+        }
+    }
+}
+
+QAction* CPelionTunerApp::action(int command) const {
+    const auto it = actions_.find(command);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+QMenu* CPelionTunerApp::menu(const QString& title) const {
+    const auto it = menus_.find(title);
+    return it == menus_.end() ? nullptr : it->second;
+}
+
+void CPelionTunerApp::updateCommandStates() {
+    if (!mainFrame_) {
+        return;
+    }
+    auto state = commandState(core_);
+    state.reportViewActive = reportView() != nullptr;
+    state.recentFilesPresent = !recentFiles().isEmpty();
+    for (const auto& [command, action] : actions_) {
+        action->setEnabled(commandEnabled(command, state));
+    }
+    // A submenu item takes the rule of its first command.
+    for (auto* submenu : alignmentSubmenus_) {
+        submenu->setEnabled(commandEnabled(submenu->data().toInt(), state));
+    }
+    refreshRecentFiles();
+}
+
+// --- Commands --------------------------------------------------------------------------------
+
+void CPelionTunerApp::runCommand(int command) {
+    switch (command) {
+    case kCmdLoadArchive:
+        loadCommand();
+        break;
+    case kCmdSaveArchive:
+        saveCommand();
+        break;
+    case kCmdReadRadio:
+        readCommand();
+        break;
+    case kCmdProgramAll:
+        programAllCommand();
+        break;
+    case kCmdDisplayTuning:
+        displayTuningCommand();
+        break;
+    case kCmdPrint:
+    case kCmdPrintPreview:
+    case kCmdPrintSetup:
+        printCommand(command);
+        break;
+    case kCmdExit:
+        mainFrame_->close();
+        break;
+    case kCmdUsingHelp:
+        showHelpFor(0);
+        break;
+    case kCmdAbout: {
+        CAboutDlg about(mainFrame_.get());
+        about.exec();
+        break;
+    }
+    case kCmdReset:
+        resetRadioCommand(UserInterface{messages(), cursor_, *this});
+        break;
+    case kCmdFwVersion:
+        firmwareVersionCommand(UserInterface{messages(), cursor_, *this});
+        break;
+    default:
+        if (screenCommand(command) != nullptr) {
+            openScreen(command);
+        }
+        break;
+    }
+    updateCommandStates();
+}
+
+void CPelionTunerApp::loadCommand() {
+    const auto path = dialogs_->openArchive(mainFrame_.get());
+    if (!path.isEmpty()) {
+        core_.loadArchiveWithConfirmation(path.toStdString());
+    }
+}
+
+void CPelionTunerApp::loadDroppedFile(const QString& path) {
+    core_.loadArchiveWithConfirmation(path.toStdString());
+    updateCommandStates();
+}
+
+void CPelionTunerApp::saveCommand() {
+    const auto path = dialogs_->saveArchive(mainFrame_.get());
+    if (!path.isEmpty()) {
+        core_.saveArchiveFile(path.toStdString());
+    }
+}
+
+void CPelionTunerApp::readCommand() {
+    QDir::setCurrent(programDir_);
+    openProgress(kReadingText);
+}
+
+void CPelionTunerApp::programAllCommand() {
+    if (!core_.programAllChecks()) {
+        return;
+    }
+    QDir::setCurrent(programDir_);
+    openProgress(kWritingText);
+}
+
+void CPelionTunerApp::rereadRadio() {
+    core_.currentScreenId = 0;
+    closeScreenIfIdle();
+    readCommand();
+}
+
+void CPelionTunerApp::displayTuningCommand() {
+    const auto path = core_.writeReportFile();
+    if (!path) {
+        return;
+    }
+    const bool opened = openDocumentFile(QString::fromStdString(path->string()));
+    core_.reportShown(opened);
+}
+
+void CPelionTunerApp::reportClosed() {
+    core_.reportAllowed = true;
+    core_.currentScreenId = 0;
+    updateCommandStates();
+}
+
+CPelionTunerView* CPelionTunerApp::reportView() const {
+    auto* active = mainFrame_ ? mainFrame_->mdiArea()->activeSubWindow() : nullptr;
+    return qobject_cast<CChildFrame*>(active) != nullptr
+               ? qobject_cast<CPelionTunerView*>(active->widget())
+               : nullptr;
+}
+
+void CPelionTunerApp::printCommand(int command) {
+    if (command == kCmdPrintSetup) {
+        QPageSetupDialog setup(&printer_, mainFrame_.get());
+        setup.exec();
+        return;
+    }
+    auto* view = reportView();
+    if (view == nullptr) {
+        return;
+    }
+    if (command == kCmdPrint) {
+        QPrintDialog dialog(&printer_, mainFrame_.get());
+        if (dialog.exec() == QDialog::Accepted) {
+            view->printTo(&printer_);
+        }
+        return;
+    }
+    QPrintPreviewDialog preview(&printer_, mainFrame_.get());
+    connect(&preview, &QPrintPreviewDialog::paintRequested, view, &CPelionTunerView::printTo);
+    preview.exec();
+}
+
+bool CPelionTunerApp::printReportTo(const QString& pdfPath) {
+    auto* view = reportView();
+    if (view == nullptr) {
+        return false;
+    }
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setOutputFileName(pdfPath);
+    view->printTo(&pdf);
+    return QFileInfo::exists(pdfPath);
+}
+
+// --- The progress screen ---------------------------------------------------------------------
+
+bool CPelionTunerApp::openProgress(const QString& operationText) {
+    auto* frame = new CCommonSplashFrame;
+    progressFrame_ = frame;
+    mainFrame_->mdiArea()->addSubWindow(frame);
+    frame->setGeometry(kProgressLeft, kProgressTop, kProgressRight - kProgressLeft,
+                       kProgressBottom - kProgressTop);
+    auto* view = new CSplashRWView;
+    view->setSources(programDir_ + "/title.bmp", operationText);
+    frame->setWidget(view);
+    frame->show();
+    view->initialUpdate();
+    progressView_ = view;
+    connect(view, &CSplashRWView::startFlow, this, &CPelionTunerApp::runProgressFlow);
+    return true;
+}
+
+void CPelionTunerApp::runProgressFlow(bool writing) {
+    if (progressView_ == nullptr) {
+        return;
+    }
+    if (writing) {
+        core_.programFlow(*progressView_);
+    } else {
+        core_.readFlow(*progressView_);
+    }
+    closeProgress();
+    updateCommandStates();
+}
+
+void CPelionTunerApp::closeProgress() {
+    if (progressFrame_ != nullptr) {
+        progressFrame_->close();
+        progressFrame_ = nullptr;
+        progressView_ = nullptr;
+    }
+}
+
+// --- Screens -----------------------------------------------------------------------------------
+
+bool CPelionTunerApp::openScreen(int command) {
+    const auto* screen = screenCommand(command);
+    if (screen == nullptr) {
+        return false;
+    }
+    if (command == kCmdProgramSerialNo && core_.record().serialNo() != kBlankSerialNo) {
+        messages().showMessage(kSerialNotBlankText, " NOTE", MessageIcon::Information);
+        return false;
+    }
+    if (core_.currentScreenId != 0) {
+        if (core_.currentScreenId != screen->screenId) {
+            messages().showMessage(kScreenOpenText, " NOTE", MessageIcon::Information);
+        }
+        return false;
+    }
+    auto* frame = new CCommonFrame;
+    screenFrame_ = frame;
+    frame->setWindowTitle(
+        QString::fromUtf8(screen->title.data(), static_cast<qsizetype>(screen->title.size())));
+    mainFrame_->mdiArea()->addSubWindow(frame);
+    frame->setGeometry(screen->left, screen->top, screen->right - screen->left,
+                       screen->bottom - screen->top);
+    frame->show();
+
+    const auto factory = screenFactories().find(command);
+    screens::IScreenView* view = factory != screenFactories().end() ? factory->second() : nullptr;
+    if (view == nullptr) {
+        closeScreenIfIdle();
+        return false;
+    }
+    frame->setWidget(view->widget());
+    connect(frame, &CCommonFrame::closing, this, [this] {
+        screenFrame_ = nullptr;
+        core_.currentScreenId = 0;
+        updateCommandStates();
+    });
+    if (command == kCmdRadioSetup) {
+        QDir::setCurrent(programDir_);
+    }
+    if (!view->attachScreen(core_)) {
+        core_.currentScreenId = 0;
+        closeScreen();
+        return false;
+    }
+    view->widget()->show();
+    view->afterShow();
+    mainFrame_->mdiArea()->setActiveSubWindow(frame);
+    return true;
+}
+
+void CPelionTunerApp::closeScreen() {
+    if (screenFrame_ != nullptr) {
+        auto* frame = screenFrame_.data();
+        screenFrame_ = nullptr;
+        frame->disconnect(this);
+        frame->close();
+    }
+    core_.currentScreenId = 0;
+}
+
+void CPelionTunerApp::closeScreenIfIdle() {
+    if (core_.currentScreenId == 0) {
+        closeScreen();
+    }
+}
+
+// --- Recent files and opening by name ------------------------------------------------------------
+
+QStringList CPelionTunerApp::recentFiles() const {
+    auto store = settings();
+    store.beginGroup(kRecentGroup);
+    QStringList files;
+    for (int i = 1; i <= kMaxRecentFiles; ++i) {
+        const auto file = store.value(QString("File%1").arg(i)).toString();
+        if (!file.isEmpty()) {
+            files.push_back(file);
+        }
+    }
+    return files;
+}
+
+void CPelionTunerApp::setRecentFiles(const QStringList& files) {
+    auto store = settings();
+    store.beginGroup(kRecentGroup);
+    for (int i = 1; i <= kMaxRecentFiles; ++i) {
+        const auto key = QString("File%1").arg(i);
+        if (i <= files.size()) {
+            store.setValue(key, files.at(i - 1));
+        } else {
+            store.remove(key);
+        }
+    }
+}
+
+void CPelionTunerApp::addRecentFile(const std::filesystem::path& path) {
+    const auto file =
+        QDir::cleanPath(QFileInfo(QString::fromStdString(path.string())).absoluteFilePath());
+    auto files = recentFiles();
+    files.removeAll(file);
+    files.prepend(file);
+    while (files.size() > kMaxRecentFiles) {
+        files.removeLast();
+    }
+    setRecentFiles(files);
+    refreshRecentFiles();
+}
+
+// The File menu holds "Recent File" and the separator above it only while the list has entries;
+// the entries then stand in the placeholder's place.
+void CPelionTunerApp::refreshRecentFiles() {
+    if (recentPlaceholder_ == nullptr) {
+        return;
+    }
+    auto* file = menu("&File");
+    for (auto* entry : recentEntries_) {
+        file->removeAction(entry);
+        entry->deleteLater();
+    }
+    recentEntries_.clear();
+    const auto files = recentFiles();
+    if (files.isEmpty()) {
+        if (!recentItemRemoved_) {
+            recentPlaceholder_->setVisible(false);
+            recentSeparator_->setVisible(false);
+            recentItemRemoved_ = true;
+        }
+        return;
+    }
+    if (recentItemRemoved_) {
+        recentItemRemoved_ = false;
+        recentSeparator_->setVisible(true);
+    }
+    recentPlaceholder_->setVisible(false);
+    for (int i = 0; i < files.size(); ++i) {
+        auto* entry = new QAction(QString("&%1 %2").arg(i + 1).arg(files.at(i)), file);
+        entry->setStatusTip(recentPlaceholder_->statusTip());
+        const auto path = files.at(i);
+        connect(entry, &QAction::triggered, this, [this, path] {
+            openDocumentFile(path);
+            updateCommandStates();
+        });
+        file->insertAction(recentPlaceholder_, entry);
+        recentEntries_.push_back(entry);
+    }
+}
+
+bool CPelionTunerApp::openDocumentFile(const QString& path) {
+    if (path.contains(kReportFileName)) {
+        CPelionTunerDoc document;
+        if (!document.open(path)) {
+            return false;
+        }
+        auto* frame = new CChildFrame;
+        auto* view = new CPelionTunerView;
+        view->showDocument(document);
+        frame->setWidget(view);
+        frame->setWindowTitle(document.title());
+        connect(frame, &CChildFrame::reportClosed, this, &CPelionTunerApp::reportClosed);
+        mainFrame_->mdiArea()->addSubWindow(frame);
+        frame->show();
+        mainFrame_->mdiArea()->setActiveSubWindow(frame);
+        // The report never stays in the recent-file list.
+        auto files = recentFiles();
+        if (!files.isEmpty() && files.front() == path) {
+            files.removeFirst();
+            setRecentFiles(files);
+        }
+        updateCommandStates();
+        return true;
+    }
+    core_.loadArchiveByName(path.toStdString());
+    if (!core_.archiveLoaded) {
+        auto files = recentFiles();
+        files.removeAll(path);
+        setRecentFiles(files);
+    }
+    updateCommandStates();
+    return core_.archiveLoaded;
+}
+
+void CPelionTunerApp::setStatusText(const std::string& text) {
+    if (mainFrame_) {
+        mainFrame_->setStatusText(QString::fromStdString(text));
+    }
+}
+
+// --- Help
+// ------------------------------------------------------------------------------------------
+
+void CPelionTunerApp::showHelpFor(int screenId) {
+    showHelp(programDir_ + "/" + kHelpBundleName, screenId);
+}
+
+bool CPelionTunerApp::eventFilter(QObject* watched, QEvent* event) {
+    // F1 anywhere in the application — windows, dialogs, message boxes — opens the topic of the
+    // screen that is open.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+        showHelpFor(core_.currentScreenId);
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace kavrin::shell

@@ -1,0 +1,124 @@
+// CPelionTunerApp: the application object. It owns the application core, builds the main window
+// with its menus and toolbar, routes every command, keeps the commands' enabled states, enforces
+// one screen at a time, runs the progress screen, the report window, recent files and help.
+#pragma once
+
+#include "data/application_core.h"
+#include "screens/screen_view.h"
+#include "shell/file_dialogs.h"
+#include "shell/frames.h"
+#include "shell/main_frame.h"
+#include "shell/progress_view.h"
+#include "shell/qt_user_interface.h"
+#include "shell/report_view.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QObject>
+#include <QPointer>
+#include <QPrinter>
+#include <functional>
+#include <map>
+#include <memory>
+
+namespace kavrin::shell {
+
+inline constexpr int kMaxRecentFiles = 4;
+inline constexpr const char* kSettingsOrganization = "Local AppWizard-Generated Applications";
+inline constexpr const char* kSettingsApplication = "Kavrin";
+inline constexpr const char* kHelpBundleName = "Kavrin.chm";
+
+// Tests pass their own messages and dialogs; without them Qt's are used.
+struct AppSeams {
+    IUserMessages* messages = nullptr;
+    IFileDialogs* dialogs = nullptr;
+};
+
+class CPelionTunerApp : public QObject, public IRecentFiles, public IStatusLine {
+    Q_OBJECT
+public:
+    // A screen view, created on demand; its widget goes into the screen's frame.
+    using ScreenFactory = std::function<screens::IScreenView*()>;
+
+    explicit CPelionTunerApp(QStringList arguments, AppSeams seams = {});
+    ~CPelionTunerApp() override;
+
+    // Start-up: builds the main window, shows it and loads an archive named on the command line.
+    bool initInstance();
+
+    applicationCore& core() { return core_; }
+    CMainFrame* mainFrame() const { return mainFrame_.get(); }
+    QAction* action(int command) const;
+    QMenu* menu(const QString& title) const;
+    const QString& programDir() const { return programDir_; }
+
+    void runCommand(int command);
+    void updateCommandStates();
+
+    bool openScreen(int command);
+    void closeScreen();
+    void closeScreenIfIdle();
+    void closeProgress();
+    void rereadRadio();
+    void reportClosed();
+    CSplashRWView* progressView() const { return progressView_; }
+    CCommonFrame* screenFrame() const { return screenFrame_; }
+
+    // Recent files and opening by name.
+    QStringList recentFiles() const;
+    bool openDocumentFile(const QString& path);
+    void loadDroppedFile(const QString& path);
+    CPelionTunerView* reportView() const;
+    bool printReportTo(const QString& pdfPath);
+
+    static void registerScreen(int command, ScreenFactory factory);
+
+    void addRecentFile(const std::filesystem::path& path) override;
+    void setStatusText(const std::string& text) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    QAction* makeAction(int command, std::string_view text);
+    void refreshRecentFiles();
+    void setRecentFiles(const QStringList& files);
+    bool openProgress(const QString& operationText);
+    void runProgressFlow(bool writing);
+    void readCommand();
+    void programAllCommand();
+    void loadCommand();
+    void saveCommand();
+    void displayTuningCommand();
+    void printCommand(int command);
+    void showHelpFor(int screenId);
+    IUserMessages& messages() { return *messages_; }
+
+    QStringList arguments_;
+    QString programDir_;
+    QString commandLineArchive_;
+    bool commandLine_ = false;
+    QtMessages qtMessages_;
+    QtFileDialogs qtDialogs_;
+    IUserMessages* messages_;
+    IFileDialogs* dialogs_;
+    QtBusyCursor cursor_;
+    QtPause pause_;
+    applicationCore core_;
+    std::unique_ptr<CMainFrame> mainFrame_;
+    std::map<int, QAction*> actions_;
+    std::map<QString, QMenu*> menus_;
+    QList<QAction*> alignmentSubmenus_;
+    QAction* recentPlaceholder_ = nullptr;
+    QAction* recentSeparator_ = nullptr;
+    QList<QAction*> recentEntries_;
+    bool recentItemRemoved_ = false;
+    QPointer<CCommonFrame> screenFrame_;
+    QPointer<CCommonSplashFrame> progressFrame_;
+    QPointer<CSplashRWView> progressView_;
+    QPrinter printer_;
+    std::unique_ptr<ScopedUserMessages> messageScope_;
+};
+
+} // namespace kavrin::shell

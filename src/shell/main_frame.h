@@ -1,0 +1,40 @@
+// CMainFrame: the main window — the MDI area, the toolbar, the status bar with its message pane
+// and indicators, and dropped files.
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QToolBar>
+
+namespace kavrin::shell {
+
+inline constexpr const char* kIdleText = "Ready";
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(QWidget* parent = nullptr);
+
+    QMdiArea* mdiArea() const { return mdiArea_; }
+    QToolBar* toolBar() const { return toolBar_; }
+    // The message pane, redrawn at once: the flows set it while they block the event loop.
+    void setStatusText(const QString& text);
+    QString statusText() const { return messagePane_->text(); }
+    // What a drop of these files does; true when one was taken.
+    bool dropUrls(const QList<QUrl>& urls);
+
+signals:
+    void fileDropped(const QString& path);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    QMdiArea* mdiArea_;
+    QToolBar* toolBar_;
+    QLabel* messagePane_;
+};
+
+} // namespace kavrin::shell

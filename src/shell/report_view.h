@@ -1,0 +1,35 @@
+// The tuning report window: its document (the file's raw text) and its read-only view, which
+// prints and previews through Qt Print Support.
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QString>
+
+class QPrinter;
+
+namespace kavrin::shell {
+
+// The document of a report window: the raw text of the file it was opened from. Nothing ever
+// changes or saves it.
+class CPelionTunerDoc {
+public:
+    bool open(const QString& path);
+    const QString& text() const { return text_; }
+    const QString& path() const { return path_; }
+    QString title() const;
+
+private:
+    QString path_;
+    QString text_;
+};
+
+// A read-only text window without line wrapping, as the report is laid out in columns.
+class CPelionTunerView : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit CPelionTunerView(QWidget* parent = nullptr);
+    void showDocument(const CPelionTunerDoc& document);
+    void printTo(QPrinter* printer) const;
+};
+
+} // namespace kavrin::shell

@@ -1,0 +1,308 @@
+// The application shell under the offscreen platform: menus and toolbar, enabling, the progress
+// screen reading a virtual radio, one screen at a time, recent files, archives from the command
+// line and from a drop, F1 help, and the read-only report window that prints.
+#include "data/archive.h"
+#include "shell/application.h"
+#include "shell/commands.h"
+#include "shell/help_window.h"
+#include "support/recording_messages.h"
+#include "support/sim_radio.h"
+
+#include <QMenuBar>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace kavrin::shell {
+namespace {
+
+class FakeDialogs final : public IFileDialogs {
+public:
+    QString openArchive(QWidget*) override { return openPath; }
+    QString saveArchive(QWidget*) override { return savePath; }
+    QString openPath;
+    QString savePath;
+};
+
+// A screen that only takes its id, standing in for the real screens.
+class StandInScreen final : public QWidget, public screens::IScreenView {
+public:
+    explicit StandInScreen(int id) : id_(id) {}
+    QWidget* widget() override { return this; }
+    bool attachScreen(applicationCore& core) override {
+        core.currentScreenId = id_;
+        return true;
+    }
+
+private:
+    int id_;
+};
+
+QStringList visibleTexts(QMenu* menu) {
+    QStringList texts;
+    for (auto* action : menu->actions()) {
+        if (action->isVisible()) {
+            texts << (action->isSeparator() ? QString("-") : action->text());
+        }
+    }
+    return texts;
+}
+
+} // namespace
+
+class ShellTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        CPelionTunerApp::registerScreen(kCmdTxHighPower, [] { return new StandInScreen(2); });
+        CPelionTunerApp::registerScreen(kCmdTxLowPower, [] { return new StandInScreen(3); });
+    }
+
+    void init() {
+        QSettings(kSettingsOrganization, kSettingsApplication).clear();
+        ports = std::make_unique<test::IsolatedPorts>();
+        messages = std::make_unique<test::RecordingMessages>();
+        setCurrentBand(kDefaultBand);
+    }
+
+    void cleanup() {
+        app.reset();
+        radio.reset();
+        ports.reset();
+    }
+
+    void menusToolbarAndCaption() {
+        start();
+        QCOMPARE(app->mainFrame()->windowTitle(), QString("Kavrin"));
+        QStringList titles;
+        for (auto* action : app->mainFrame()->menuBar()->actions()) {
+            titles << action->text();
+        }
+        QCOMPARE(titles, (QStringList{"&File", "&Alignment", "&Utilities", "&Help"}));
+        QCOMPARE(visibleTexts(app->menu("&File")),
+                 (QStringList{"&Load Archive File", "&Save Archive File", "-",
+                              "Read Radio &Information and Softpots", "Program &All", "-",
+                              "&Display Tuning Parameters", "&Print...", "Print P&review",
+                              "Print Set&up...", "-", "Exit"}));
+        QCOMPARE(visibleTexts(app->menu("&Alignment")),
+                 (QStringList{"Tx &Power", "Tx &Modulation", "Tx Si&gnaling System", "-",
+                              "Rx S&quelch"}));
+        QCOMPARE(visibleTexts(app->menu("&Utilities")),
+                 (QStringList{"&Program Serial No.", "-", "&Reset", "-", "&FW Version"}));
+        QCOMPARE(visibleTexts(app->menu("&Help")),
+                 (QStringList{"Radio &Setup", "Using &help", "-", "&About Kavrin..."}));
+        QStringList toolbar;
+        for (auto* action : app->mainFrame()->toolBar()->actions()) {
+            toolbar << (action->isSeparator() ? QString("-") : action->toolTip());
+        }
+        QCOMPARE(toolbar, (QStringList{"Load Archive File", "Save Archive File", "-",
+                                       "Read Radio Information and Softpots", "Program All", "-",
+                                       "Print", "-", "About"}));
+        QCOMPARE(app->action(kCmdReadRadio)->statusTip(),
+                 QString("Reads all radio particulars into memory"));
+        QCOMPARE(app->mainFrame()->statusText(), QString("Ready"));
+        QVERIFY(app->action(kCmdLoadArchive)->shortcut().isEmpty());
+    }
+
+    void beforeAnyDataOnlyTheAlwaysCommandsAndLoadAndReadWork() {
+        start();
+        for (const auto& [command, enabled] :
+             std::map<int, bool>{{kCmdLoadArchive, true},
+                                 {kCmdReadRadio, true},
+                                 {kCmdSaveArchive, false},
+                                 {kCmdProgramAll, false},
+                                 {kCmdTxHighPower, false},
+                                 {kCmdRxSquelch20KbandTight, false},
+                                 {kCmdProgramSerialNo, false},
+                                 {kCmdReset, false},
+                                 {kCmdRadioSetup, true},
+                                 {kCmdUsingHelp, true},
+                                 {kCmdAbout, true}}) {
+            QVERIFY2(app->action(command)->isEnabled() == enabled,
+                     qPrintable(QString::number(command)));
+        }
+        for (auto* submenu : app->menu("&Alignment")->actions()) {
+            QVERIFY(submenu->isSeparator() || !submenu->isEnabled());
+        }
+    }
+
+    void readFromTheMenuRunsBehindTheProgressScreen() {
+        radio = std::make_unique<test::SimRadio>(*ports, QStringList{"--layout", "standard"});
+        start();
+        app->action(kCmdReadRadio)->trigger();
+        auto* view = app->progressView();
+        QVERIFY(view != nullptr);
+        auto* frame = qobject_cast<QMdiSubWindow*>(view->parentWidget());
+        QVERIFY(frame != nullptr);
+        QCOMPARE(frame->geometry(), QRect(30, 30, 458, 388));
+        QVERIFY(frame->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QCOMPARE(view->operationText(), QString("Reading Softpots from radio..."));
+        QSignalSpy texts(view, &CSplashRWView::percentTextChanged);
+        QTRY_VERIFY_WITH_TIMEOUT(app->progressView() == nullptr, 15000);
+        QStringList seen;
+        for (const auto& call : texts) {
+            seen << call.at(0).toString();
+        }
+        QCOMPARE(seen, (QStringList{"3% Complete", "6% Complete", "10% Complete", "26% done",
+                                    "52% done", "78% done", "100% Complete"}));
+        QCOMPARE(messages->texts().back(), std::string("Radio has been successfully read !!"));
+        QVERIFY(app->mainFrame()->statusText().startsWith("Radio Serial No: KV00012345"));
+        QVERIFY(app->action(kCmdTxHighPower)->isEnabled());
+        QVERIFY(!app->action(kCmdTxKtd125)->isEnabled()); // standard layout
+        QVERIFY(!app->menu("&Alignment")->actions().at(2)->isEnabled());
+        QVERIFY(app->action(kCmdProgramSerialNo)->isEnabled());
+    }
+
+    void oneScreenAtATime() {
+        start();
+        QVERIFY(app->openScreen(kCmdTxHighPower));
+        QCOMPARE(app->core().currentScreenId, 2);
+        QCOMPARE(app->screenFrame()->windowTitle(), QString("Tx High Power"));
+        QCOMPARE(app->screenFrame()->geometry(), QRect(30, 30, 816, 400));
+        QVERIFY(!app->openScreen(kCmdTxHighPower));
+        QVERIFY2(messages->shown.empty(), "the open screen's own command does nothing");
+        QVERIFY(!app->openScreen(kCmdTxLowPower));
+        QCOMPARE(messages->shown.back(),
+                 (test::ShownMessage{"Current window still open! Please close first!", " NOTE",
+                                     MessageIcon::Information, false}));
+        app->core().record().setSerialNo("KV00012345");
+        QVERIFY(!app->openScreen(kCmdProgramSerialNo));
+        QCOMPARE(messages->texts().back(), std::string("Serial No. is not blank"));
+
+        app->screenFrame()->close();
+        QCOMPARE(app->core().currentScreenId, 0);
+        QVERIFY(app->openScreen(kCmdTxLowPower));
+        app->closeScreen();
+        QCOMPARE(app->core().currentScreenId, 0);
+        // A screen without a view closes its frame again.
+        QVERIFY(!app->openScreen(kCmdRxSquelchNbandNormal));
+        QVERIFY(app->screenFrame() == nullptr);
+    }
+
+    void recentFilesFillThePlaceholderAndTheReportNeverStays() {
+        start();
+        const QStringList emptyTail{"Print Set&up...", "-", "Exit"};
+        QCOMPARE(visibleTexts(app->menu("&File")).mid(9), emptyTail);
+
+        const auto archive = saveSampleArchive("a.spa");
+        dialogs.openPath = archive;
+        messages->answers = {Answer::Ok};
+        app->runCommand(kCmdLoadArchive);
+        QVERIFY(app->core().archiveLoaded);
+        QCOMPARE(app->recentFiles(), QStringList{archive});
+        QCOMPARE(visibleTexts(app->menu("&File")).mid(9),
+                 (QStringList{"Print Set&up...", "-", "&1 " + archive, "-", "Exit"}));
+
+        dialogs.savePath = dir.filePath("b.spa");
+        app->runCommand(kCmdSaveArchive);
+        QCOMPARE(app->recentFiles(), (QStringList{dialogs.savePath, archive}));
+
+        app->runCommand(kCmdDisplayTuning);
+        QVERIFY(app->reportView() != nullptr);
+        QVERIFY(!app->recentFiles().join(' ').contains("display.txt"));
+    }
+
+    void commandLineArchiveLoadsWithoutAskingAndADropAsksFirst() {
+        const auto archive = saveSampleArchive("c.spa");
+        start({"kavrin", archive});
+        QVERIFY(app->core().archiveLoaded);
+        QCOMPARE(messages->texts(), std::vector<std::string>{"Tuning data has been loaded."});
+
+        messages->shown.clear();
+        messages->answers = {Answer::Ok};
+        QVERIFY(app->mainFrame()->acceptDrops());
+        QVERIFY(app->mainFrame()->dropUrls(
+            {QUrl::fromLocalFile(archive), QUrl::fromLocalFile(dir.filePath("x.spa"))}));
+        QCOMPARE(messages->texts(), (std::vector<std::string>{"Initialize radio data?",
+                                                              "Tuning data has been loaded."}));
+    }
+
+    void f1ShowsTheTopicOfTheOpenScreen_data() {
+        QTest::addColumn<int>("screenId");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("none") << 0 << "index.htm";
+        QTest::newRow("Tx low power") << 3 << "TX_Power.htm";
+        QTest::newRow("Tx modulation") << 5 << "TX_Modulation.htm";
+        QTest::newRow("Rx squelch 20 kHz") << 17 << "RX_Squelch.htm";
+        QTest::newRow("serial number") << 15 << "Utilities.htm";
+        QTest::newRow("KTD") << 19 << "TX_Signaling_System.htm";
+        QTest::newRow("report") << 100 << "index.htm";
+    }
+
+    void f1ShowsTheTopicOfTheOpenScreen() {
+        QFETCH(int, screenId);
+        QFETCH(QString, page);
+        start();
+        app->core().currentScreenId = screenId;
+        QTest::keyClick(app->mainFrame(), Qt::Key_F1);
+        QVERIFY(helpWindow().currentSource().path().endsWith("Kavrin.chm/" + page) ||
+                helpWindow().currentSource().path().endsWith("/" + page));
+        QVERIFY(helpWindow().currentSource().path().contains("Kavrin.chm"));
+    }
+
+    void reportWindowIsReadOnlyAndPrints() {
+        const auto archive = saveSampleArchive("d.spa");
+        start({"kavrin", archive});
+        app->runCommand(kCmdDisplayTuning);
+        auto* view = app->reportView();
+        QVERIFY(view != nullptr);
+        QCOMPARE(app->core().currentScreenId, 100);
+        QVERIFY(!app->action(kCmdDisplayTuning)->isEnabled());
+        QVERIFY(app->action(kCmdPrint)->isEnabled());
+        const auto text = view->toPlainText();
+        QVERIFY(text.contains("R A D I O   S O F T P O T   D A T A"));
+        QTest::keyClicks(view, "typed");
+        QTest::keyClick(view, Qt::Key_Delete);
+        QCOMPARE(view->toPlainText(), text);
+        QVERIFY(!view->document()->isModified());
+        QVERIFY(view->isReadOnly());
+        QCOMPARE(view->lineWrapMode(), QPlainTextEdit::NoWrap);
+
+        const auto pdf = dir.filePath("report.pdf");
+        QVERIFY(app->printReportTo(pdf));
+        QFile printed(pdf);
+        QVERIFY(printed.open(QIODevice::ReadOnly));
+        QVERIFY(printed.read(4) == "%PDF");
+
+        app->mainFrame()->mdiArea()->activeSubWindow()->close();
+        QCOMPARE(app->core().currentScreenId, 0);
+        QVERIFY(app->core().reportAllowed);
+        QVERIFY(app->action(kCmdDisplayTuning)->isEnabled());
+    }
+
+private:
+    void start(const QStringList& arguments = {"kavrin"}) {
+        app = std::make_unique<CPelionTunerApp>(arguments, AppSeams{messages.get(), &dialogs});
+        QVERIFY(app->initInstance());
+    }
+
+    QString saveSampleArchive(const char* name) {
+        radioRecord record;
+        record.setSerialNo("AB12345678");
+        record.setLayoutCode(kStandardLayoutCode);
+        record.setBand(6);
+        for (std::size_t i = 0; i < kPointCount; ++i) {
+            record.setCell(pointCell(PointGroup::TxPower, i), kBandTable[6].transmitOffsets[i]);
+        }
+        setCurrentBand(kDefaultBand);
+        const auto path = dir.filePath(name);
+        saveArchive(path.toStdString(), record, 99);
+        return path;
+    }
+
+    QTemporaryDir dir;
+    FakeDialogs dialogs;
+    std::unique_ptr<test::IsolatedPorts> ports;
+    std::unique_ptr<test::RecordingMessages> messages;
+    std::unique_ptr<test::SimRadio> radio;
+    std::unique_ptr<CPelionTunerApp> app;
+};
+
+} // namespace kavrin::shell
+
+QTEST_MAIN(kavrin::shell::ShellTest)
+#include "shell_test.moc"
