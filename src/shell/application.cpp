@@ -62,7 +62,7 @@ CPelionTunerApp::~CPelionTunerApp() {
 bool CPelionTunerApp::initInstance() {
     core_.currentScreenId = 0;
     mainFrame_ = std::make_unique<CMainFrame>();
-    mainFrame_->setWindowIcon(applicationIcon());
+    QApplication::setWindowIcon(applicationIcon());
     qtMessages_.setOwner(mainFrame_.get());
     // The link's own messages (no port, port busy) go where every other message goes.
     messageScope_ = std::make_unique<ScopedUserMessages>(*messages_);

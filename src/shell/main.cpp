@@ -1,7 +1,6 @@
 // Kavrin: the desktop application.
 #include "link/log.h"
 #include "shell/application.h"
-#include "shell/artwork.h"
 
 #include <QApplication>
 #include <cstdlib>
@@ -10,7 +9,6 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(kavrin::shell::kSettingsApplication);
     QApplication::setOrganizationName(kavrin::shell::kSettingsOrganization);
-    QApplication::setWindowIcon(kavrin::shell::applicationIcon());
     if (const char* debug = std::getenv("KAVRIN_DEBUG"); debug != nullptr && *debug != '\0') {
         kavrin::log::enableVerbose();
     }
