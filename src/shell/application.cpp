@@ -19,6 +19,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QSettings>
+#include <utility>
 
 namespace kavrin::shell {
 
@@ -413,19 +414,24 @@ bool CPelionTunerApp::openScreen(int command) {
         return false;
     }
     frame->setWidget(view->widget());
-    connect(frame, &CCommonFrame::closing, this, [this] {
-        screenFrame_ = nullptr;
-        core_.currentScreenId = 0;
-        updateCommandStates();
-    });
     if (command == kCmdRadioSetup) {
         QDir::setCurrent(programDir_);
     }
-    if (!view->attachScreen(core_)) {
+    if (!view->attachScreen(*this)) {
         core_.currentScreenId = 0;
         closeScreen();
         return false;
     }
+    screenView_ = view;
+    connect(frame, &CCommonFrame::closing, this, [this] {
+        // The user closed the frame: the screen leaves its test state before it goes.
+        screenFrame_ = nullptr;
+        if (auto* closing = std::exchange(screenView_, nullptr)) {
+            closing->endTuning();
+        }
+        core_.currentScreenId = 0;
+        updateCommandStates();
+    });
     view->widget()->show();
     view->afterShow();
     mainFrame_->mdiArea()->setActiveSubWindow(frame);
@@ -433,6 +439,10 @@ bool CPelionTunerApp::openScreen(int command) {
 }
 
 void CPelionTunerApp::closeScreen() {
+    // A screen that attached leaves its test state first; its endTuning may call back here.
+    if (auto* closing = std::exchange(screenView_, nullptr)) {
+        closing->endTuning();
+    }
     if (screenFrame_ != nullptr) {
         auto* frame = screenFrame_.data();
         screenFrame_ = nullptr;

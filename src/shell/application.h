@@ -34,7 +34,10 @@ struct AppSeams {
     IFileDialogs* dialogs = nullptr;
 };
 
-class CPelionTunerApp : public QObject, public IRecentFiles, public IStatusLine {
+class CPelionTunerApp : public QObject,
+                        public IRecentFiles,
+                        public IStatusLine,
+                        public screens::IScreenHost {
     Q_OBJECT
 public:
     // A screen view, created on demand; its widget goes into the screen's frame.
@@ -46,7 +49,10 @@ public:
     // Start-up: builds the main window, shows it and loads an archive named on the command line.
     bool initInstance();
 
-    applicationCore& core() { return core_; }
+    applicationCore& core() override { return core_; }
+    IUserMessages& messages() override { return *messages_; }
+    IBusyCursor& busyCursor() override { return cursor_; }
+    void readRadio() override { readCommand(); }
     CMainFrame* mainFrame() const { return mainFrame_.get(); }
     QAction* action(int command) const;
     QMenu* menu(const QString& title) const;
@@ -56,10 +62,10 @@ public:
     void updateCommandStates();
 
     bool openScreen(int command);
-    void closeScreen();
+    void closeScreen() override;
     void closeScreenIfIdle();
     void closeProgress();
-    void rereadRadio();
+    void rereadRadio() override;
     void reportClosed();
     CSplashRWView* progressView() const { return progressView_; }
     CCommonFrame* screenFrame() const { return screenFrame_; }
@@ -93,7 +99,6 @@ private:
     void displayTuningCommand();
     void printCommand(int command);
     void showHelpFor(int screenId);
-    IUserMessages& messages() { return *messages_; }
 
     QStringList arguments_;
     QString programDir_;
@@ -115,6 +120,7 @@ private:
     QList<QAction*> recentEntries_;
     bool recentItemRemoved_ = false;
     QPointer<CCommonFrame> screenFrame_;
+    screens::IScreenView* screenView_ = nullptr; // the open screen, owned by its frame
     QPointer<CCommonSplashFrame> progressFrame_;
     QPointer<CSplashRWView> progressView_;
     QPrinter printer_;

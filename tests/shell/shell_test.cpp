@@ -31,8 +31,8 @@ class StandInScreen final : public QWidget, public screens::IScreenView {
 public:
     explicit StandInScreen(int id) : id_(id) {}
     QWidget* widget() override { return this; }
-    bool attachScreen(applicationCore& core) override {
-        core.currentScreenId = id_;
+    bool attachScreen(screens::IScreenHost& host) override {
+        host.core().currentScreenId = id_;
         return true;
     }
 
