@@ -5,6 +5,7 @@
 #include "data/archive.h"
 #include "data/radio_utilities.h"
 #include "data/report.h"
+#include "data/serial_programming.h"
 #include "link/exceptions.h"
 #include "link/log.h"
 #include "link/port_discovery.h"
@@ -35,6 +36,8 @@ constexpr const char* kUsage =
     "  report FILE.spa [--output PATH]    write the archive's tuning report (default\n"
     "                                     display.txt)\n"
     "  show FILE.spa                      print the archive's contents\n"
+    "  set-serial TEXT                    program the serial number of a blank radio\n"
+    "                                     (ten characters 0-9, A-Z)\n"
     "\n"
     "Options:\n"
     "  --verbose    log every frame, retry and port decision to standard error\n"
@@ -86,7 +89,7 @@ std::optional<Arguments> parse(const CommandSpec& spec, const std::vector<std::s
         }
     }
     if (parsed.positional.size() != spec.positional) {
-        problem = spec.positional == 0 ? "takes no arguments" : "needs one archive file";
+        problem = spec.positional == 0 ? "takes no arguments" : "needs one argument";
         return std::nullopt;
     }
     return parsed;
@@ -270,6 +273,24 @@ int showCommand(Console& console, const Arguments& arguments) {
     return kExitOk;
 }
 
+int setSerialCommand(Console& console, const Arguments& arguments) {
+    Session session(console);
+    auto& core = session.core;
+    const int layout = core.layoutQuery();
+    if (layout < 0) {
+        return kExitFailed;
+    }
+    core.record().setCodeplugLayout(layout);
+    // Only a blank radio takes a serial number: the check compares with ten blanks.
+    core.record().setSerialNo(kBlankSerialNo);
+    if (!serialRadioCheck(core, session.messages)) {
+        return kExitFailed;
+    }
+    return programSerialNo(core, arguments.positional[0], session.messages, session.cursor)
+               ? kExitOk
+               : kExitFailed;
+}
+
 const std::map<std::string, CommandSpec>& commands() {
     static const std::map<std::string, CommandSpec> table{
         {"ports", {0, {}, {}, portsCommand}},
@@ -293,6 +314,7 @@ const std::map<std::string, CommandSpec>& commands() {
         {"program", {1, {}, {"--yes"}, programCommand}},
         {"report", {1, {"--output"}, {}, reportCommand}},
         {"show", {1, {}, {}, showCommand}},
+        {"set-serial", {1, {}, {}, setSerialCommand}},
     };
     return table;
 }

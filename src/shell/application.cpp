@@ -8,6 +8,7 @@
 #include "shell/artwork.h"
 #include "shell/commands.h"
 #include "shell/help_window.h"
+#include "shell/utility_screen_registry.h"
 
 #include <QApplication>
 #include <QDir>
@@ -62,6 +63,7 @@ CPelionTunerApp::~CPelionTunerApp() {
 
 bool CPelionTunerApp::initInstance() {
     core_.currentScreenId = 0;
+    registerUtilityScreens();
     mainFrame_ = std::make_unique<CMainFrame>();
     QApplication::setWindowIcon(applicationIcon());
     qtMessages_.setOwner(mainFrame_.get());

@@ -102,6 +102,26 @@ TEST_F(CliTest, ProgramWritesTheArchiveIntoTheRadio) {
     EXPECT_EQ(block[kBlockChecksumOffset], blockChecksum(block));
 }
 
+TEST_F(CliTest, SetSerialProgramsOnlyABlankRadio) {
+    {
+        test::SimRadio radio(ports, {"--serial", "KV00012345"});
+        const auto run = runCli({"set-serial", "AB12345678"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.out.find("WARNING: Radio has been changed!!"), std::string::npos);
+    }
+    test::SimRadio radio(ports, {"--serial", ""});
+    EXPECT_EQ(runCli({"set-serial", "AB1234567"}).exitCode, 1);
+    const auto run = runCli({"set-serial", "AB12345678"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "NOTE: Serial No. has been successfully programmed !!\n");
+    test::RecordedMessages quiet;
+    radioLink link;
+    std::array<std::uint8_t, 10> serial{};
+    std::uint16_t length = 0;
+    link.testMode().querySerialNo(serial.data(), &length);
+    EXPECT_EQ(std::string(serial.begin(), serial.end()), "AB12345678");
+}
+
 TEST_F(CliTest, DamagedArchiveIsRefusedBeforeTheRadioIsTouched) {
     test::SimRadio radio(ports);
     std::ofstream(path("bad.spa")) << ":PELION but nothing else";
