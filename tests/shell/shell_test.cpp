@@ -8,7 +8,10 @@
 #include "support/recording_messages.h"
 #include "support/sim_radio.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -274,7 +277,78 @@ private slots:
         QVERIFY(app->action(kCmdDisplayTuning)->isEnabled());
     }
 
+    void serialNumberScreenWritesABlankRadioAndStaysOpen() {
+        radio = std::make_unique<test::SimRadio>(*ports, QStringList{"--serial", ""});
+        start();
+        app->core().record().setSerialNo(kBlankSerialNo);
+        QVERIFY(app->openScreen(kCmdProgramSerialNo));
+        QCOMPARE(app->core().currentScreenId, 15);
+        QCOMPARE(app->screenFrame()->windowTitle(), QString("Program Radio Serial No."));
+        QVERIFY(app->core().operations().usesNormalModeRequests());
+        auto* edit = findByName<QLineEdit>("New Radio Serial No");
+        QVERIFY(edit != nullptr);
+        QTest::keyClicks(edit, "AB12345678X");
+        QCOMPARE(edit->text(), QString("AB12345678"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(messages->texts().back(),
+                 std::string("Serial No. has been successfully programmed !!"));
+        QCOMPARE(app->core().record().serialNo(), std::string("AB12345678"));
+        QVERIFY(app->screenFrame() != nullptr);
+        auto* update = findByName<QPushButton>("Update");
+        QVERIFY(update != nullptr);
+        QCOMPARE(update->toolTip(), QString("Update"));
+
+        app->screenFrame()->close();
+        QCOMPARE(app->core().currentScreenId, 0);
+        QVERIFY(!app->core().operations().usesNormalModeRequests());
+    }
+
+    void serialNumberScreenDoesNotOpenOnAChangedRadio() {
+        radio = std::make_unique<test::SimRadio>(*ports, QStringList{"--serial", "KV00012345"});
+        start();
+        app->core().record().setSerialNo(kBlankSerialNo);
+        QVERIFY(!app->openScreen(kCmdProgramSerialNo));
+        QCOMPARE(messages->shown.size(), std::size_t{1});
+        QCOMPARE(messages->shown[0].title, std::string("WARNING"));
+        QCOMPARE(app->core().currentScreenId, 0);
+        QVERIFY(app->screenFrame() == nullptr);
+        QVERIFY(!app->core().operations().usesNormalModeRequests());
+    }
+
+    void radioSetupShowsItsPictureAndUtilitiesRunBesideIt() {
+        radio = std::make_unique<test::SimRadio>(*ports, QStringList{"--firmware", "R0105"});
+        start();
+        QVERIFY(app->openScreen(kCmdRadioSetup));
+        QCOMPARE(app->core().currentScreenId, 12);
+        auto* picture = app->screenFrame()->findChild<QLabel*>("setupPicture");
+        QVERIFY(picture != nullptr);
+        QCOMPARE(picture->pixmap().size(), QSize(572, 554));
+
+        app->runCommand(kCmdFwVersion);
+        QCOMPARE(messages->shown.back(),
+                 (test::ShownMessage{"Radio Firmware Version: R01.05", "NOTE",
+                                     MessageIcon::Information, false}));
+        QCOMPARE(app->mainFrame()->statusText(), QString("Radio Firmware Version: R01.05"));
+        app->runCommand(kCmdReset);
+        QCOMPARE(messages->texts().back(), std::string("Radio has been reset!!"));
+        QCOMPARE(app->core().currentScreenId, 12);
+
+        radio.reset();
+        app->runCommand(kCmdReset);
+        QCOMPARE(messages->texts().back(),
+                 std::string("Reset Radio Failed !! Radio Communication Error!!"));
+    }
+
 private:
+    template <typename Widget> Widget* findByName(const QString& accessibleName) const {
+        for (auto* widget : app->mainFrame()->findChildren<Widget*>()) {
+            if (widget->accessibleName() == accessibleName) {
+                return widget;
+            }
+        }
+        return nullptr;
+    }
+
     void start(const QStringList& arguments = {"kavrin"}) {
         app = std::make_unique<CPelionTunerApp>(arguments, AppSeams{messages.get(), &dialogs});
         QVERIFY(app->initInstance());
