@@ -68,16 +68,16 @@ struct CommandSpec {
     std::function<int(Console&, const Arguments&)> run;
 };
 
-std::optional<Arguments> parse(const CommandSpec& spec, const std::vector<std::string>& words,
+std::optional<Arguments> parse(const CommandSpec& command, const std::vector<std::string>& words,
                                std::string& problem) {
     Arguments parsed;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const auto& word = words[i];
         if (word.rfind("--", 0) != 0) {
             parsed.positional.push_back(word);
-        } else if (spec.flagOptions.count(word) != 0) {
+        } else if (command.flagOptions.count(word) != 0) {
             parsed.flags.insert(word);
-        } else if (spec.valueOptions.count(word) != 0) {
+        } else if (command.valueOptions.count(word) != 0) {
             if (i + 1 == words.size()) {
                 problem = word + " needs a value";
                 return std::nullopt;
@@ -88,8 +88,8 @@ std::optional<Arguments> parse(const CommandSpec& spec, const std::vector<std::s
             return std::nullopt;
         }
     }
-    if (parsed.positional.size() != spec.positional) {
-        problem = spec.positional == 0 ? "takes no arguments" : "needs one argument";
+    if (parsed.positional.size() != command.positional) {
+        problem = command.positional == 0 ? "takes no arguments" : "needs one argument";
         return std::nullopt;
     }
     return parsed;

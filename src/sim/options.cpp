@@ -210,9 +210,9 @@ inline constexpr std::array kOptionSpecs{
 };
 
 const OptionSpec* findSpec(std::string_view name) {
-    for (const auto& spec : kOptionSpecs) {
-        if (spec.name == name) {
-            return &spec;
+    for (const auto& option : kOptionSpecs) {
+        if (option.name == name) {
+            return &option;
         }
     }
     return nullptr;
@@ -236,13 +236,13 @@ std::optional<Options> parseOptions(std::span<const char* const> args, std::stri
             inlineValue = arg.substr(eq + 1);
             arg = arg.substr(0, eq);
         }
-        const auto* spec = findSpec(arg);
-        if (spec == nullptr) {
+        const auto* option = findSpec(arg);
+        if (option == nullptr) {
             error = "unknown option '" + std::string(arg) + "' (see --help)";
             return std::nullopt;
         }
         std::string_view value;
-        if (spec->takesValue) {
+        if (option->takesValue) {
             if (inlineValue) {
                 value = *inlineValue;
             } else if (i + 1 < args.size()) {
@@ -255,9 +255,9 @@ std::optional<Options> parseOptions(std::span<const char* const> args, std::stri
             error = "option " + std::string(arg) + " takes no value";
             return std::nullopt;
         }
-        if (!spec->apply(options, value)) {
+        if (!option->apply(options, value)) {
             error = "bad value '" + std::string(value) + "' for " + std::string(arg) +
-                    ": expected " + std::string(spec->expected);
+                    ": expected " + std::string(option->expected);
             return std::nullopt;
         }
     }
