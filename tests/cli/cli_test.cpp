@@ -3,6 +3,7 @@
 #include "data/archive.h"
 #include "data/report.h"
 #include "link/radio_link.h"
+#include "support/radio_reads.h"
 #include "support/recording_messages.h"
 #include "support/sim_radio.h"
 
@@ -42,15 +43,6 @@ protected:
 std::string fileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
-}
-
-BlockImage radioBlock(std::int32_t layout) {
-    test::RecordedMessages quiet;
-    BlockImage block{};
-    radioLink link;
-    std::uint16_t length = kBlockSize;
-    link.testMode().readCodeplug(block.data(), blockAddress(layout), &length);
-    return block;
 }
 
 TEST_F(CliTest, ReadSavesTheArchiveAndWritesTheReport) {
@@ -93,7 +85,7 @@ TEST_F(CliTest, ProgramWritesTheArchiveIntoTheRadio) {
     run = runCli({"program", path("tuned.spa"), "--yes"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("NOTE: Radio successfully programmed!!"), std::string::npos);
-    const auto block = radioBlock(0);
+    const auto block = test::readRadioBlock(blockAddress(0));
     for (const auto& type : kAlignmentTypes) {
         for (std::size_t i = 0; i < kPointCount && !type.middlePointOnly; ++i) {
             EXPECT_EQ(block[blockOffset(type, i)], record.getCell(softpotCell(type, i)));

@@ -2,20 +2,13 @@
 // holds afterwards.
 #include "core_fixture.h"
 #include "link/radio_link.h"
+#include "support/radio_reads.h"
 
 namespace kavrin {
 namespace {
 
 using test::CoreTest;
 using Trace = std::vector<std::string>;
-
-BlockImage radioBlock(std::int32_t layout) {
-    BlockImage block{};
-    radioLink link;
-    std::uint16_t length = kBlockSize;
-    link.testMode().readCodeplug(block.data(), blockAddress(layout), &length);
-    return block;
-}
 
 // The writes of the trace, without the checksum writes.
 Trace softpotWrites(const Trace& trace, const std::string& checksumPrefix) {
@@ -44,7 +37,7 @@ protected:
     }
     // Every softpot of the record at its block offset, and a valid checksum.
     void expectRadioHoldsTheRecord() {
-        const auto block = radioBlock(core.record().codeplugLayout());
+        const auto block = test::readRadioBlock(blockAddress(core.record().codeplugLayout()));
         for (const auto& type : kAlignmentTypes) {
             for (std::size_t i = 0; i < kPointCount; ++i) {
                 if (core.record().getCell(pointCell(type.points, i)) == 0 ||
@@ -111,7 +104,7 @@ TEST_F(ProgramTest, ChannelOptionWritesBothPowerLevelsAndKtdNeedsTheExtendedF3) 
     core.record().setCell(2, 16, 12);
     core.record().setCell(2, 17, 13);
     ASSERT_TRUE(core.programFlow(progress));
-    const auto block = radioBlock(1);
+    const auto block = test::readRadioBlock(blockAddress(1));
     for (std::size_t i = 0; i < kPointCount; ++i) {
         EXPECT_EQ(block[22 + 2 * i], core.record().getCell(1, 5 + i)) << "low wins at F" << i + 1;
         EXPECT_EQ(block[23 + 2 * i], core.record().getCell(1, 5 + i));

@@ -2,20 +2,13 @@
 // identity checks and what each outcome leaves in the record.
 #include "core_fixture.h"
 #include "link/radio_link.h"
+#include "support/radio_reads.h"
 
 namespace kavrin {
 namespace {
 
 using test::CoreTest;
 using Trace = std::vector<std::string>;
-
-BlockImage radioBlock(std::uint16_t address) {
-    BlockImage block{};
-    radioLink link;
-    std::uint16_t length = kBlockSize;
-    link.testMode().readCodeplug(block.data(), address, &length);
-    return block;
-}
 
 const std::vector<std::string> kReadProgress{"3% Complete",  "6% Complete", "10% Complete",
                                              "26% done",     "52% done",    "78% done",
@@ -37,7 +30,7 @@ TEST_F(CoreTest, StandardRadioIsReadWithItsTrafficProgressAndIdentity) {
     EXPECT_TRUE(core.radioRead);
 
     const auto& record = core.record();
-    const auto block = radioBlock(kStandardBlockAddress);
+    const auto block = test::readRadioBlock(kStandardBlockAddress);
     EXPECT_EQ(record.getCell(kLayoutCodeCell), kStandardLayoutCode);
     EXPECT_EQ(record.getCell(kBandCell), 6u);
     for (const auto& type : kAlignmentTypes) {
@@ -63,7 +56,7 @@ TEST_F(CoreTest, ExtendedRadioOfABandWithMissingPointsReadsKtdAndLeavesMissingPo
     EXPECT_NE(std::find(events.begin(), events.end(), "r16128+64"), events.end());
 
     const auto& record = core.record();
-    const auto block = radioBlock(kExtendedBlockAddress);
+    const auto block = test::readRadioBlock(kExtendedBlockAddress);
     EXPECT_EQ(record.getCell(kLayoutCodeCell), kExtendedLayoutCode);
     EXPECT_EQ(record.getCell(0, 5), 18u);
     EXPECT_EQ(record.getCell(0, 8), 0u);
