@@ -59,7 +59,9 @@ CSerialNoProgram::CSerialNoProgram(const QIcon& updatePicture, QWidget* parent)
     connect(edit_, &QLineEdit::returnPressed, this, &CSerialNoProgram::update);
 }
 
-CSerialNoProgram::~CSerialNoProgram() { leaveNormalMode(); }
+CSerialNoProgram::~CSerialNoProgram() {
+    leaveNormalMode();
+}
 
 bool CSerialNoProgram::attachScreen(IScreenHost& host) {
     host_ = &host;

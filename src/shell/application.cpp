@@ -8,7 +8,7 @@
 #include "shell/artwork.h"
 #include "shell/commands.h"
 #include "shell/help_window.h"
-#include "shell/utility_screen_registry.h"
+#include "shell/screen_registry.h"
 
 #include <QApplication>
 #include <QDir>
@@ -63,7 +63,7 @@ CPelionTunerApp::~CPelionTunerApp() {
 
 bool CPelionTunerApp::initInstance() {
     core_.currentScreenId = 0;
-    registerUtilityScreens();
+    registerScreens();
     mainFrame_ = std::make_unique<CMainFrame>();
     QApplication::setWindowIcon(applicationIcon());
     qtMessages_.setOwner(mainFrame_.get());

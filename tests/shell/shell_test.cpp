@@ -59,11 +59,7 @@ class ShellTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
-        CPelionTunerApp::registerScreen(kCmdTxHighPower, [] { return new StandInScreen(2); });
-        CPelionTunerApp::registerScreen(kCmdTxLowPower, [] { return new StandInScreen(3); });
-    }
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void init() {
         QSettings(kSettingsOrganization, kSettingsApplication).clear();
@@ -181,7 +177,7 @@ private slots:
         QVERIFY(app->openScreen(kCmdTxLowPower));
         app->closeScreen();
         QCOMPARE(app->core().currentScreenId, 0);
-        // A screen without a view closes its frame again.
+        // A screen that cannot attach (no radio here) closes its frame again.
         QVERIFY(!app->openScreen(kCmdRxSquelchNbandNormal));
         QVERIFY(app->screenFrame() == nullptr);
     }
@@ -352,6 +348,9 @@ private:
     void start(const QStringList& arguments = {"kavrin"}) {
         app = std::make_unique<CPelionTunerApp>(arguments, AppSeams{messages.get(), &dialogs});
         QVERIFY(app->initInstance());
+        // Stand-ins take the place of two real screens: these tests are about the frames.
+        CPelionTunerApp::registerScreen(kCmdTxHighPower, [] { return new StandInScreen(2); });
+        CPelionTunerApp::registerScreen(kCmdTxLowPower, [] { return new StandInScreen(3); });
     }
 
     QString saveSampleArchive(const char* name) {

@@ -1,6 +1,7 @@
-// The utility screens' factories, with the pictures the shell draws for them.
-#include "shell/utility_screen_registry.h"
+// The screens' factories.
+#include "shell/screen_registry.h"
 
+#include "screens/alignment_screen.h"
 #include "screens/utility_screens.h"
 #include "shell/application.h"
 #include "shell/artwork.h"
@@ -8,7 +9,11 @@
 
 namespace kavrin::shell {
 
-void registerUtilityScreens() {
+void registerScreens() {
+    for (auto& [command, factory] : screens::alignmentScreenFactories(
+             buttonPicture(kPttToggleButton), buttonPicture(kProgramButton))) {
+        CPelionTunerApp::registerScreen(command, std::move(factory));
+    }
     CPelionTunerApp::registerScreen(kCmdRadioSetup, [] { return new screens::CRadioSetup; });
     CPelionTunerApp::registerScreen(kCmdProgramSerialNo, [] {
         return new screens::CSerialNoProgram(buttonPicture(kUpdateButton));
