@@ -2,13 +2,10 @@
 // on the bare pseudo-terminal and on a line paced at 115200 baud, against the physical minimum
 // of the bytes they move. The two 1000 ms pauses the radio needs are left out of the figures.
 #include "data/application_core.h"
-#include "link/frame.h"
 #include "link/virtual_ports.h"
+#include "wire_bytes.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -54,41 +51,6 @@ public:
     void setPercentText(const std::string&) override {}
     void setProgress(int) override {}
 };
-
-// Bytes both ways of the events the radio logged after the first `skip`, as the wire protocol
-// frames them; `lines` is set to the number of events in the log.
-std::size_t wireBytes(const QString& logPath, std::size_t skip, std::size_t& lines) {
-    constexpr std::size_t kFraming = wire::kHeaderSize + wire::kTrailerSize;
-    std::size_t total = 0;
-    QFile log(logPath);
-    if (!log.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    lines = 0;
-    while (!log.atEnd()) {
-        const auto event = QJsonDocument::fromJson(log.readLine()).object();
-        if (lines++ < skip) {
-            continue;
-        }
-        const auto kind = event.value("event").toString();
-        std::size_t request = 0;
-        std::size_t response = 1;
-        if (kind == "open") {
-            request = 1;
-        } else if (kind == "execute") {
-            request = wire::kServiceRequestSize;
-            response += 16;
-        } else if (kind == "read") {
-            request = wire::kReadRequestSize;
-            response += static_cast<std::size_t>(event.value("length").toInt());
-        } else if (kind == "write") {
-            request = wire::kWriteHeaderSize +
-                      static_cast<std::size_t>(event.value("bytes").toString().size() / 2);
-        }
-        total += request + response + 2 * kFraming;
-    }
-    return total;
-}
 
 struct Radio {
     Radio(const QString& logPath, const QStringList& extra) {
@@ -163,10 +125,10 @@ int main(int argc, char* argv[]) {
         };
         std::size_t logged = 0;
         for (const auto& flow : flows) {
-            wireBytes(logPath, 0, logged);
+            bench::wireBytes(logPath, 0, logged);
             flow.run();
-            const double minimumMs = static_cast<double>(wireBytes(logPath, logged, logged)) *
-                                     10.0 * 1000.0 / static_cast<double>(kLineRate);
+            const double minimumMs =
+                bench::lineMilliseconds(bench::wireBytes(logPath, logged, logged), kLineRate);
             const double median = medianMs(flow.run);
             if (rate == 0) {
                 const bool met = median >= 0 && median < kPtyGoalMs;

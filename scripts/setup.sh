@@ -9,6 +9,7 @@ packages=(
     libgl-dev
     googletest libgtest-dev libgmock-dev
     clang lld libclang-rt-dev clang-format
+    fonts-liberation
 )
 
 missing=()

@@ -1,14 +1,16 @@
-// kavrin-screenshots DIR: renders the main window, the progress screen and the report window to
-// PNG files with the offscreen platform, from a sample archive, for the README and for review.
+// kavrin-screenshots DIR: renders the main window, the progress screen, the report window and
+// three alignment screens (transmit, signalling system, squelch) to PNG files with the offscreen
+// platform, from a sample archive and a virtual radio, for the README and for review.
 #include "data/archive.h"
+#include "link/virtual_ports.h"
 #include "shell/application.h"
 #include "shell/commands.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-
 #include <cstdio>
 
 namespace {
@@ -29,7 +31,8 @@ QString sampleArchive(const QTemporaryDir& dir) {
     record.setLayoutCode(kExtendedLayoutCode);
     record.setBand(6);
     for (std::size_t i = 0; i < kPointCount; ++i) {
-        for (const auto group : {PointGroup::TxPower, PointGroup::TxModulation, PointGroup::Receive}) {
+        for (const auto group :
+             {PointGroup::TxPower, PointGroup::TxModulation, PointGroup::Receive}) {
             record.setCell(pointCell(group, i), kBandTable[6].transmitOffsets[i]);
         }
     }
@@ -70,6 +73,16 @@ int main(int argc, char* argv[]) {
     const QTemporaryDir dir;
     AgreeingMessages messages;
 
+    // The screens talk to a radio: a virtual one of the sample's identity, private to this run.
+    qputenv(kVirtualPortsEnv, dir.path().toLocal8Bit());
+    QProcess radio;
+    radio.start(QCoreApplication::applicationDirPath() + "/../sim/kavrin-radio-sim",
+                {"--layout", "extended"});
+    if (!radio.waitForStarted() || !radio.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "kavrin-radio-sim did not start\n");
+        return 1;
+    }
+
     shell::CPelionTunerApp app({"kavrin", sampleArchive(dir)}, shell::AppSeams{&messages, nullptr});
     app.initInstance();
     app.mainFrame()->resize(960, 680);
@@ -92,5 +105,26 @@ int main(int argc, char* argv[]) {
     } else {
         ok = false;
     }
+    if (auto* frame = app.mainFrame()->mdiArea()->activeSubWindow()) {
+        frame->close();
+    }
+
+    struct Shot {
+        int command;
+        const char* file;
+    };
+    for (const auto& shot : {Shot{shell::kCmdTxHighPower, "tx-high-power-screen.png"},
+                             Shot{shell::kCmdTxKtd20, "ktd-20khz-screen.png"},
+                             Shot{shell::kCmdRxSquelchNbandNormal, "rx-squelch-screen.png"}}) {
+        if (!app.openScreen(shot.command)) {
+            std::fprintf(stderr, "screen %d did not open\n", shot.command);
+            ok = false;
+            continue;
+        }
+        ok = save(app.mainFrame(), out, shot.file) && ok;
+        app.closeScreen();
+    }
+    radio.terminate();
+    radio.waitForFinished();
     return ok ? 0 : 1;
 }

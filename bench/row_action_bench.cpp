@@ -1,0 +1,124 @@
+// One row action of an alignment screen end to end — what a technician feels at every slider
+// step: a link with port discovery, the serial-number check, tuning to the point, the live
+// request, the close. On the bare pseudo-terminal and on a line paced at 115200 baud.
+#include "link/virtual_ports.h"
+#include "shell/application.h"
+#include "shell/commands.h"
+#include "wire_bytes.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+using namespace kavrin;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRuns = 200;
+constexpr unsigned kLineRate = 115200;
+constexpr double kPtyGoalMs = 30.0;
+
+class Quiet final : public IUserMessages {
+public:
+    void showMessage(const std::string&, const std::string&, MessageIcon) override {}
+    Answer ask(const std::string&, const std::string&, MessageIcon) override { return Answer::Ok; }
+};
+class NoProgress final : public IProgress {
+public:
+    void setPercentText(const std::string&) override {}
+    void setProgress(int) override {}
+};
+
+QScrollBar* rowBar(QWidget* screen, int row) {
+    for (auto* bar : screen->findChildren<QScrollBar*>()) {
+        if (bar->accessibleName() == QString("F%1 softpot bar").arg(row)) {
+            return bar;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);
+    const QTemporaryDir dir;
+    qputenv(kVirtualPortsEnv, dir.path().toLocal8Bit());
+    Quiet messages;
+    bool met = true;
+
+    for (const unsigned rate : {0u, kLineRate}) {
+        const auto logPath = dir.filePath(rate == 0 ? "pty.jsonl" : "line.jsonl");
+        QStringList options{"--log", logPath};
+        if (rate != 0) {
+            options += {"--line-rate", QString::number(rate)};
+        }
+        QProcess radio;
+        radio.start(QCoreApplication::applicationDirPath() + "/../src/sim/kavrin-radio-sim",
+                    options);
+        radio.waitForStarted();
+        radio.waitForReadyRead(5000);
+        radio.readLine();
+
+        shell::CPelionTunerApp app({"kavrin"}, shell::AppSeams{&messages, nullptr});
+        app.initInstance();
+        NoProgress progress;
+        app.core().readFlow(progress);
+        app.openScreen(shell::kCmdTxHighPower);
+        auto* bar = app.screenFrame() != nullptr ? rowBar(app.screenFrame()->widget(), 2) : nullptr;
+        if (bar == nullptr) {
+            std::fprintf(stderr, "the Tx High Power screen did not open\n");
+            return 1;
+        }
+        // Keyed at the row, as during a real adjustment: every step goes to the radio live.
+        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        for (auto* button : app.screenFrame()->widget()->findChildren<QPushButton*>()) {
+            if (button->accessibleName() == "PTT Toggle") {
+                button->click();
+            }
+        }
+
+        std::size_t logged = 0;
+        bench::wireBytes(logPath, 0, logged);
+        bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        const double minimumMs =
+            bench::lineMilliseconds(bench::wireBytes(logPath, logged, logged), kLineRate);
+
+        std::vector<double> samples;
+        for (int i = 0; i < kRuns; ++i) {
+            const auto start = Clock::now();
+            bar->triggerAction(i % 2 == 0 ? QAbstractSlider::SliderSingleStepAdd
+                                          : QAbstractSlider::SliderSingleStepSub);
+            samples.push_back(
+                std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        }
+        std::nth_element(samples.begin(), samples.begin() + kRuns / 2, samples.end());
+        const double median = samples[kRuns / 2];
+        if (rate == 0) {
+            met = median < kPtyGoalMs;
+            std::printf(
+                "row action on the pseudo-terminal   median %7.2f ms  (goal < %.0f ms: %s)\n",
+                median, kPtyGoalMs, met ? "met" : "MISSED");
+        } else {
+            std::printf("row action at 115200 baud           median %7.2f ms  physical minimum "
+                        "%6.2f ms  ratio %.2f\n",
+                        median, minimumMs, median / minimumMs);
+        }
+        app.closeScreen();
+        radio.terminate();
+        radio.waitForFinished();
+    }
+    return met ? 0 : 1;
+}
