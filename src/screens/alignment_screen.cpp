@@ -88,10 +88,10 @@ QLineEdit* makeEdit(QWidget* parent, const QRect& rect, const QString& name) {
 
 } // namespace
 
-CAlignmentScreen::CAlignmentScreen(const ScreenSpec& spec, const QIcon& pttPicture,
+CAlignmentScreen::CAlignmentScreen(const ScreenEntry& entry, const QIcon& pttPicture,
                                    const QIcon& programPicture, QWidget* parent)
-    : QWidget(parent), spec_(spec) {
-    setObjectName(fromView(spec.className));
+    : QWidget(parent), entry_(entry) {
+    setObjectName(fromView(entry.className));
     buildForm(pttPicture, programPicture);
 }
 
@@ -168,12 +168,12 @@ void CAlignmentScreen::buildForm(const QIcon& pttPicture, const QIcon& programPi
         button->setToolTip(name);
         return button;
     };
-    if (spec_.transmit()) {
+    if (entry_.transmit()) {
         pttButton_ = makeButton(pttPicture, "PTT Toggle", kPttRect);
         connect(pttButton_, &QPushButton::clicked, this, [this] { pttToggle(); });
     }
     programButton_ = makeButton(programPicture, "Program",
-                                spec_.transmit() ? kProgramRect : kReceiveProgramRect);
+                                entry_.transmit() ? kProgramRect : kReceiveProgramRect);
     connect(programButton_, &QPushButton::clicked, this, [this] { program(); });
 
     statusText_ = makeEdit(this, kStatusRect, "Status line");
@@ -186,14 +186,14 @@ void CAlignmentScreen::buildForm(const QIcon& pttPicture, const QIcon& programPi
 bool CAlignmentScreen::attachScreen(IScreenHost& host) {
     host_ = &host;
     keyed_ = false;
-    host.core().currentScreenId = spec_.info().screenId;
+    host.core().currentScreenId = entry_.info().screenId;
     initialUpdate();
     attached_ = beginTuning();
     return attached_;
 }
 
 void CAlignmentScreen::initialUpdate() {
-    const auto& info = spec_.info();
+    const auto& info = entry_.info();
     auto& record = host_->core().record();
     const double base = bandBase(currentBandInfo(), info.points);
     const QScopedValueRollback guard(updating_, true);
@@ -224,7 +224,7 @@ void CAlignmentScreen::initialUpdate() {
             row.frequency->setText(kUnsupportedText);
         }
     }
-    setStatus(spec_.transmit() ? kDekeyedText : kNoPointText);
+    setStatus(entry_.transmit() ? kDekeyedText : kNoPointText);
 }
 
 bool CAlignmentScreen::beginTuning() {
@@ -234,7 +234,7 @@ bool CAlignmentScreen::beginTuning() {
             return Outcome::Mismatch;
         }
         link.testMode().enterTestMode();
-        if (spec_.signallingTest) {
+        if (entry_.signallingTest) {
             link.testMode().startSignallingTest();
         }
         selectMapper();
@@ -270,11 +270,11 @@ void CAlignmentScreen::selectFirstPoint() {
     std::optional<std::size_t> first;
     for (std::size_t i = 0; i < kRowCount; ++i) {
         auto& row = rows_[i];
-        if (spec_.info().middlePointOnly && i != kMiddlePoint) {
+        if (entry_.info().middlePointOnly && i != kMiddlePoint) {
             continue;
         }
         row.value = static_cast<int>(softpotOf(i));
-        if (!first && (row.used || spec_.info().middlePointOnly)) {
+        if (!first && (row.used || entry_.info().middlePointOnly)) {
             first = i;
         }
     }
@@ -303,7 +303,7 @@ void CAlignmentScreen::endTuning() {
             } catch (...) {
             }
         };
-        if (spec_.signallingTest) {
+        if (entry_.signallingTest) {
             attempt([&] { commands.stopSignallingTest(); });
         }
         attempt([&] { commands.exitTestMode(); });
@@ -356,7 +356,7 @@ void CAlignmentScreen::askReread(bool duringLife) {
 // --- Rows ----------------------------------------------------------------------------------------
 
 std::uint32_t CAlignmentScreen::softpotOf(std::size_t row) const {
-    return host_->core().record().getCell(softpotCell(spec_.info(), row));
+    return host_->core().record().getCell(softpotCell(entry_.info(), row));
 }
 
 void CAlignmentScreen::showRow(std::size_t row, int value) {
@@ -439,13 +439,13 @@ void CAlignmentScreen::rowAction(std::size_t row, int value) {
     const auto outcome = withLink([this, row, value, &core](radioLink& link) {
         selectedPoint_ = rows_[row].point;
         showRow(row, value);
-        if (spec_.transmit() && keyed_ && keyedPoint_ != selectedPoint_) {
+        if (entry_.transmit() && keyed_ && keyedPoint_ != selectedPoint_) {
             dekey(link);
         }
         if (core.operations().isSameRadio(core.record(), link) == 0) {
             return Outcome::Mismatch;
         }
-        if (spec_.transmit()) {
+        if (entry_.transmit()) {
             if (!keyed_) {
                 preparePoint(link);
             } else {
@@ -480,7 +480,7 @@ void CAlignmentScreen::rowAction(std::size_t row, int value) {
 // --- Radio requests through the mapper ---------------------------------------------------------
 
 void CAlignmentScreen::selectMapper() {
-    const auto& info = spec_.info();
+    const auto& info = entry_.info();
     switch (info.family) {
     case AlignmentFamily::TxPower:
         powerMapper_.setLevel(info.selection);
@@ -496,7 +496,7 @@ void CAlignmentScreen::selectMapper() {
 
 void CAlignmentScreen::assignFrequency(std::uint32_t point, radioLink& link) {
     const auto& record = host_->core().record();
-    switch (spec_.info().family) {
+    switch (entry_.info().family) {
     case AlignmentFamily::TxPower:
         powerMapper_.assignFrequency(point, record, link.testMode());
         break;
@@ -511,7 +511,7 @@ void CAlignmentScreen::assignFrequency(std::uint32_t point, radioLink& link) {
 
 void CAlignmentScreen::sendSoftpot(int value, radioLink& link) {
     const auto v = static_cast<std::uint32_t>(value);
-    switch (spec_.info().family) {
+    switch (entry_.info().family) {
     case AlignmentFamily::TxPower:
         powerMapper_.sendSoftpot(v, link.testMode());
         break;
@@ -527,7 +527,7 @@ void CAlignmentScreen::sendSoftpot(int value, radioLink& link) {
 std::vector<std::size_t> CAlignmentScreen::programSoftpot(int value, radioLink& link) {
     const auto& record = host_->core().record();
     const auto v = static_cast<std::uint32_t>(value);
-    switch (spec_.info().family) {
+    switch (entry_.info().family) {
     case AlignmentFamily::TxPower: {
         powerMapper_.programSoftpot(record, v, link.testMode());
         // With channelOption the other level's byte was written as well.
@@ -552,7 +552,7 @@ void CAlignmentScreen::preparePoint(radioLink& link) {
             continue;
         }
         assignFrequency(row.point, link);
-        if (spec_.transmit()) {
+        if (entry_.transmit()) {
             keyedText_ = QString::asprintf(kKeyedFormat, row.mhz);
         } else {
             setStatus(QString::asprintf(kTunedFormat, row.mhz));
@@ -562,7 +562,7 @@ void CAlignmentScreen::preparePoint(radioLink& link) {
 }
 
 void CAlignmentScreen::dekey(radioLink& link) {
-    if (spec_.keying == KeyRequests::Signalling) {
+    if (entry_.keying == KeyRequests::Signalling) {
         link.testMode().dekeySignalling();
     } else {
         link.testMode().dekey();
@@ -574,7 +574,7 @@ void CAlignmentScreen::dekey(radioLink& link) {
 // --- Buttons -------------------------------------------------------------------------------------
 
 void CAlignmentScreen::pttToggle() {
-    if (host_ == nullptr || !attached_ || !spec_.transmit()) {
+    if (host_ == nullptr || !attached_ || !entry_.transmit()) {
         return;
     }
     const auto outcome = withLink([this](radioLink& link) {
@@ -585,7 +585,7 @@ void CAlignmentScreen::pttToggle() {
         keyedText_.clear();
         keyedPoint_ = selectedPoint_;
         preparePoint(link);
-        if (spec_.keying == KeyRequests::Signalling) {
+        if (entry_.keying == KeyRequests::Signalling) {
             link.testMode().keyUpSignalling();
         } else {
             link.testMode().keyUp();
@@ -608,7 +608,7 @@ void CAlignmentScreen::program() {
         return;
     }
     auto& core = host_->core();
-    const auto& info = spec_.info();
+    const auto& info = entry_.info();
     std::optional<std::pair<std::string_view, MessageIcon>> invalid;
     programming_.reset();
     const auto outcome = withLink([&](radioLink& link) {
@@ -625,7 +625,7 @@ void CAlignmentScreen::program() {
                 return Outcome::Done;
             }
         }
-        if (spec_.transmit() && keyed_) {
+        if (entry_.transmit() && keyed_) {
             dekey(link);
         }
         for (std::size_t i = 0; i < kRowCount; ++i) {
@@ -639,8 +639,9 @@ void CAlignmentScreen::program() {
             showRow(i, value);
             row.defaultEdit->setText(QString::number(value));
             if (value > kMaxValue || text.isEmpty()) {
-                invalid = value > kMaxValue ? std::pair{spec_.illegalText, MessageIcon::Exclamation}
-                                            : std::pair{spec_.emptyText, MessageIcon::Information};
+                invalid = value > kMaxValue
+                              ? std::pair{entry_.illegalText, MessageIcon::Exclamation}
+                              : std::pair{entry_.emptyText, MessageIcon::Information};
                 restoreRow(i);
                 row.defaultEdit->setText(QString::number(row.value));
                 break;

@@ -32,7 +32,7 @@ inline constexpr std::size_t kRowCount = 5;
 
 class CAlignmentScreen : public QWidget, public IScreenView {
 public:
-    CAlignmentScreen(const ScreenSpec& spec, const QIcon& pttPicture, const QIcon& programPicture,
+    CAlignmentScreen(const ScreenEntry& entry, const QIcon& pttPicture, const QIcon& programPicture,
                      QWidget* parent = nullptr);
     ~CAlignmentScreen() override;
 
@@ -41,7 +41,7 @@ public:
     void afterShow() override;
     void endTuning() override;
 
-    const ScreenSpec& spec() const { return spec_; }
+    const ScreenEntry& entry() const { return entry_; }
 
 private:
     struct Row {
@@ -88,7 +88,7 @@ private:
     void showCommunicationError();
     void askReread(bool duringLife);
 
-    const ScreenSpec& spec_;
+    const ScreenEntry& entry_;
     IScreenHost* host_ = nullptr;
     std::array<Row, kRowCount> rows_{};
     QLineEdit* statusText_ = nullptr;

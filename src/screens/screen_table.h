@@ -16,7 +16,7 @@ enum class ScreenForm { Transmit, Receive };
 // How PTT Toggle (and the dekey of a moved point or of Program) reaches the radio.
 enum class KeyRequests { None, Plain, Signalling };
 
-struct ScreenSpec {
+struct ScreenEntry {
     std::string_view className;
     AlignmentType type;
     ScreenForm form;
@@ -30,7 +30,7 @@ struct ScreenSpec {
     constexpr bool transmit() const { return form == ScreenForm::Transmit; }
 };
 
-inline constexpr std::array<ScreenSpec, kAlignmentTypeCount> kScreenTable{{
+inline constexpr std::array<ScreenEntry, kAlignmentTypeCount> kScreenTable{{
     {"CTxHighPower", AlignmentType::TxHighPower, ScreenForm::Transmit, KeyRequests::Plain, false,
      "Transmit High Power",
      "Program softpots aborted for Transmit High Power !! Illegal softpot value",
@@ -98,7 +98,7 @@ constexpr bool tableFollowsTypes() {
 }
 static_assert(tableFollowsTypes());
 
-constexpr const ScreenSpec& screenSpec(AlignmentType type) {
+constexpr const ScreenEntry& screenSpec(AlignmentType type) {
     return kScreenTable[static_cast<std::size_t>(type)];
 }
 
