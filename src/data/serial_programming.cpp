@@ -1,6 +1,7 @@
 // The serial-number check and write.
 #include "data/serial_programming.h"
 
+#include "data/radio_messages.h"
 #include "link/radio_link.h"
 
 #include <algorithm>
@@ -10,13 +11,13 @@ namespace kavrin {
 
 namespace {
 
-constexpr const char* kRadioChangedText = "Radio has been changed!! Please close the current screen "
-                                          "and read in new radio. Perform the same operation again.";
-constexpr const char* kCommunicationErrorText = "Radio Communication Error!!";
-constexpr const char* kPortUnavailableText =
-    "COM Port is currently in use by another application or radio isn't connected";
+constexpr const char* kRadioChangedText =
+    "Radio has been changed!! Please close the current screen "
+    "and read in new radio. Perform the same operation again.";
 
-bool validSerialCharacter(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); }
+bool validSerialCharacter(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z');
+}
 
 // The outcome of one exchange on a normal-mode link, with the link's own failure told apart.
 enum class Exchange { Done, RadioChanged, RequestFailed, NoLink };
@@ -72,7 +73,7 @@ void tell(IUserMessages& messages, Exchange outcome) {
 bool serialRadioCheck(applicationCore& core, IUserMessages& messages) {
     const auto outcome = onNormalLink(core, [&](radioLink& link) {
         return core.operations().isSameRadio(core.record(), link) != 0 ? Exchange::Done
-                                                                        : Exchange::RadioChanged;
+                                                                       : Exchange::RadioChanged;
     });
     tell(messages, outcome);
     return outcome == Exchange::Done;

@@ -3,6 +3,7 @@
 #include "screens/alignment_screen.h"
 
 #include "data/application_core.h"
+#include "data/radio_messages.h"
 #include "link/radio_link.h"
 #include "screens/screen_font.h"
 
@@ -25,9 +26,7 @@ constexpr const char* kKeyedNowhereText = "Radio is currently keyed up";
 constexpr const char* kNoPointText = "No Frequency Tuning Point is currently selected";
 constexpr const char* kTunedFormat = "Point %fMHz is currently being tuned";
 constexpr const char* kUnsupportedText = "UNSUPPORTED";
-constexpr const char* kNoLinkText =
-    "COM Port is currently in use by another application or radio isn't connected";
-constexpr const char* kCommunicationErrorText = "Radio Communication Error!!";
+constexpr const char* kNoLinkText = kPortUnavailableText;
 constexpr const char* kMismatchText = "Serial No. mismatch!! Read in new radio?";
 constexpr const char* kConfirmFormat = "Commit new softpot value? Softpot Value Range (0-%d)";
 constexpr const char* kWarningTitle = "WARNING";
