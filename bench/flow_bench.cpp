@@ -1,12 +1,11 @@
 // Flow benchmark against the virtual radio: the read flow and Program All in both of its modes,
 // on the bare pseudo-terminal and on a line paced at 115200 baud, against the physical minimum
 // of the bytes they move. The two 1000 ms pauses the radio needs are left out of the figures.
+#include "bench_support.h"
 #include "data/application_core.h"
 #include "link/virtual_ports.h"
-#include "wire_bytes.h"
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -23,49 +22,6 @@ constexpr int kRuns = 15;
 constexpr std::uint32_t kLineRate = 115200;
 constexpr double kPtyGoalMs = 150.0;
 constexpr double kLineGoalRatio = 1.5;
-
-class Quiet final : public IUserMessages {
-public:
-    void showMessage(const std::string&, const std::string&, MessageIcon) override {}
-    Answer ask(const std::string&, const std::string&, MessageIcon) override { return Answer::Ok; }
-};
-class NoPause final : public IPause {
-public:
-    void pause(std::chrono::milliseconds) override {}
-};
-class NoCursor final : public IBusyCursor {
-public:
-    void showBusy() override {}
-    void restore() override {}
-};
-class NoStatus final : public IStatusLine {
-public:
-    void setStatusText(const std::string&) override {}
-};
-class NoRecent final : public IRecentFiles {
-public:
-    void addRecentFile(const std::filesystem::path&) override {}
-};
-class NoProgress final : public IProgress {
-public:
-    void setPercentText(const std::string&) override {}
-    void setProgress(int) override {}
-};
-
-struct Radio {
-    Radio(const QString& logPath, const QStringList& extra) {
-        process.start(QCoreApplication::applicationDirPath() + "/../src/sim/kavrin-radio-sim",
-                      QStringList{"--log", logPath} + extra);
-        process.waitForStarted();
-        process.waitForReadyRead(5000);
-        process.readLine();
-    }
-    ~Radio() {
-        process.terminate();
-        process.waitForFinished();
-    }
-    QProcess process;
-};
 
 double medianMs(const std::function<bool()>& work) {
     std::vector<double> samples;
@@ -87,12 +43,12 @@ int main(int argc, char* argv[]) {
     const QCoreApplication application(argc, argv);
     const QTemporaryDir dir;
     qputenv(kVirtualPortsEnv, dir.path().toLocal8Bit());
-    Quiet messages;
+    SilentMessages messages;
     const ScopedUserMessages scope(messages);
     NoPause pause;
-    NoCursor cursor;
-    NoStatus status;
-    NoRecent recent;
+    NoBusyCursor cursor;
+    NoStatusLine status;
+    NoRecentFiles recent;
     NoProgress progress;
     bool allMet = true;
 
@@ -102,7 +58,7 @@ int main(int argc, char* argv[]) {
         if (rate != 0) {
             extra += {"--line-rate", QString::number(rate)};
         }
-        const Radio radio(logPath, extra);
+        const bench::VirtualRadio radio(QStringList{"--log", logPath} + extra);
         applicationCore core(ApplicationServices{messages, cursor, status, pause, recent});
         std::printf("%s\n", rate == 0 ? "pseudo-terminal, unpaced:" : "line paced at 115200 baud:");
 

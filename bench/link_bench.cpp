@@ -1,11 +1,11 @@
 // Link benchmark against the virtual radio: what a technician's every slider step pays
 // (discovery, open and close of a link) and what one request round trip costs.
+#include "bench_support.h"
 #include "link/port_discovery.h"
 #include "link/radio_link.h"
 #include "link/virtual_ports.h"
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -46,13 +46,12 @@ int main(int argc, char* argv[]) {
     const QTemporaryDir ports;
     qputenv(kavrin::kVirtualPortsEnv, ports.path().toLocal8Bit());
 
-    QProcess radio;
-    radio.start(QCoreApplication::applicationDirPath() + "/../src/sim/kavrin-radio-sim", {});
-    if (!radio.waitForStarted() || !radio.waitForReadyRead(5000)) {
+    const kavrin::bench::VirtualRadio radio;
+    if (radio.devicePath().isEmpty()) {
         std::fprintf(stderr, "kavrin-radio-sim did not start\n");
         return 1;
     }
-    std::printf("virtual radio on %s", radio.readLine().constData());
+    std::printf("virtual radio on %s\n", qPrintable(radio.devicePath()));
 
     const double discovery = medianMs(
         [] {
@@ -74,7 +73,5 @@ int main(int argc, char* argv[]) {
     }
     report("one request round trip", request, kRequestGoalMs);
 
-    radio.terminate();
-    radio.waitForFinished();
     return link < kLinkGoalMs && request < kRequestGoalMs ? 0 : 1;
 }

@@ -1,13 +1,12 @@
 // One row action of an alignment screen end to end — what a technician feels at every slider
 // step: a link with port discovery, the serial-number check, tuning to the point, the live
 // request, the close. On the bare pseudo-terminal and on a line paced at 115200 baud.
+#include "bench_support.h"
 #include "link/virtual_ports.h"
 #include "shell/application.h"
 #include "shell/commands.h"
-#include "wire_bytes.h"
 
 #include <QApplication>
-#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStandardPaths>
@@ -25,17 +24,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int kRuns = 200;
 constexpr unsigned kLineRate = 115200;
 constexpr double kPtyGoalMs = 30.0;
-
-class Quiet final : public IUserMessages {
-public:
-    void showMessage(const std::string&, const std::string&, MessageIcon) override {}
-    Answer ask(const std::string&, const std::string&, MessageIcon) override { return Answer::Ok; }
-};
-class NoProgress final : public IProgress {
-public:
-    void setPercentText(const std::string&) override {}
-    void setProgress(int) override {}
-};
 
 QScrollBar* rowBar(QWidget* screen, int row) {
     for (auto* bar : screen->findChildren<QScrollBar*>()) {
@@ -56,7 +44,7 @@ int main(int argc, char* argv[]) {
     QStandardPaths::setTestModeEnabled(true);
     const QTemporaryDir dir;
     qputenv(kVirtualPortsEnv, dir.path().toLocal8Bit());
-    Quiet messages;
+    SilentMessages messages;
     bool met = true;
 
     for (const unsigned rate : {0u, kLineRate}) {
@@ -65,12 +53,7 @@ int main(int argc, char* argv[]) {
         if (rate != 0) {
             options += {"--line-rate", QString::number(rate)};
         }
-        QProcess radio;
-        radio.start(QCoreApplication::applicationDirPath() + "/../src/sim/kavrin-radio-sim",
-                    options);
-        radio.waitForStarted();
-        radio.waitForReadyRead(5000);
-        radio.readLine();
+        const bench::VirtualRadio radio(options);
 
         shell::CPelionTunerApp app({"kavrin"}, shell::AppSeams{&messages, nullptr});
         app.initInstance();
@@ -117,8 +100,6 @@ int main(int argc, char* argv[]) {
                         median, minimumMs, median / minimumMs);
         }
         app.closeScreen();
-        radio.terminate();
-        radio.waitForFinished();
     }
     return met ? 0 : 1;
 }

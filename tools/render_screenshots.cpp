@@ -17,12 +17,6 @@ namespace {
 
 using namespace kavrin;
 
-class AgreeingMessages final : public IUserMessages {
-public:
-    void showMessage(const std::string&, const std::string&, MessageIcon) override {}
-    Answer ask(const std::string&, const std::string&, MessageIcon) override { return Answer::Ok; }
-};
-
 // A radio as a technician would have it after an alignment, for the pictures.
 QString sampleArchive(const QTemporaryDir& dir) {
     radioRecord record;
@@ -71,7 +65,7 @@ int main(int argc, char* argv[]) {
     const QDir out(QDir(QString::fromLocal8Bit(argv[1])).absolutePath());
     QDir().mkpath(out.path());
     const QTemporaryDir dir;
-    AgreeingMessages messages;
+    SilentMessages messages;
 
     // The screens talk to a radio: a virtual one of the sample's identity, private to this run.
     qputenv(kVirtualPortsEnv, dir.path().toLocal8Bit());

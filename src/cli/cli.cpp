@@ -102,7 +102,7 @@ struct Session {
           core(ApplicationServices{messages, cursor, status, pause, recent}) {}
     ConsoleMessages messages;
     ScopedUserMessages scope;
-    NoCursor cursor;
+    NoBusyCursor cursor;
     RememberedStatusLine status;
     SleepingPause pause;
     NoRecentFiles recent;
@@ -132,7 +132,7 @@ int portsCommand(Console& console, const Arguments&) {
 template <typename Command> int utilityCommand(Console& console, Command command) {
     ConsoleMessages messages(console);
     const ScopedUserMessages scope(messages);
-    NoCursor cursor;
+    NoBusyCursor cursor;
     RememberedStatusLine status;
     return command(UserInterface{messages, cursor, status}) ? kExitOk : kExitFailed;
 }

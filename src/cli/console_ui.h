@@ -52,12 +52,6 @@ private:
     bool drawn_ = false;
 };
 
-class NoCursor final : public IBusyCursor {
-public:
-    void showBusy() override {}
-    void restore() override {}
-};
-
 class RememberedStatusLine final : public IStatusLine {
 public:
     void setStatusText(const std::string& text) override { last_ = text; }
@@ -65,11 +59,6 @@ public:
 
 private:
     std::string last_;
-};
-
-class NoRecentFiles final : public IRecentFiles {
-public:
-    void addRecentFile(const std::filesystem::path&) override {}
 };
 
 } // namespace kavrin::cli

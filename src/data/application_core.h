@@ -20,6 +20,11 @@ public:
     virtual void addRecentFile(const std::filesystem::path& path) = 0;
 };
 
+class NoRecentFiles final : public IRecentFiles {
+public:
+    void addRecentFile(const std::filesystem::path&) override {}
+};
+
 struct ApplicationServices {
     IUserMessages& messages;
     IBusyCursor& cursor;

@@ -62,4 +62,28 @@ public:
     virtual void setStatusText(const std::string& text) = 0;
 };
 
+// The seams for a run nobody watches: benchmarks, tools, the command line where it has no use
+// for a cursor, and tests that check other things.
+class NoBusyCursor final : public IBusyCursor {
+public:
+    void showBusy() override {}
+    void restore() override {}
+};
+
+class NoProgress final : public IProgress {
+public:
+    void setPercentText(const std::string&) override {}
+    void setProgress(int) override {}
+};
+
+class NoPause final : public IPause {
+public:
+    void pause(std::chrono::milliseconds) override {}
+};
+
+class NoStatusLine final : public IStatusLine {
+public:
+    void setStatusText(const std::string&) override {}
+};
+
 } // namespace kavrin

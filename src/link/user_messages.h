@@ -19,6 +19,17 @@ public:
     virtual Answer ask(const std::string& text, const std::string& title, MessageIcon icon) = 0;
 };
 
+// Shows nothing and gives every question the same answer, for runs nobody watches.
+class SilentMessages final : public IUserMessages {
+public:
+    explicit SilentMessages(Answer answer = Answer::Ok) : answer_(answer) {}
+    void showMessage(const std::string&, const std::string&, MessageIcon) override {}
+    Answer ask(const std::string&, const std::string&, MessageIcon) override { return answer_; }
+
+private:
+    Answer answer_;
+};
+
 // The sink used by code that has no owner to ask, such as the link constructor. Without an
 // installed sink, messages go to standard error and questions are answered Cancel.
 IUserMessages& userMessages();

@@ -18,29 +18,6 @@
 namespace kavrin::screens {
 namespace {
 
-class InstantPause final : public IPause {
-public:
-    void pause(std::chrono::milliseconds) override {}
-};
-class NoCursor final : public IBusyCursor {
-public:
-    void showBusy() override {}
-    void restore() override {}
-};
-class NoStatus final : public IStatusLine {
-public:
-    void setStatusText(const std::string&) override {}
-};
-class NoRecent final : public IRecentFiles {
-public:
-    void addRecentFile(const std::filesystem::path&) override {}
-};
-class NoProgress final : public IProgress {
-public:
-    void setPercentText(const std::string&) override {}
-    void setProgress(int) override {}
-};
-
 using Trace = QStringList;
 
 constexpr std::uint16_t kStandardChecksum = 0x1F6D;
@@ -518,10 +495,10 @@ private:
     void startRead(const QStringList& options = {}) {
         radio = std::make_unique<test::SimRadio>(*ports, options);
         {
-            InstantPause pause;
-            NoCursor cursor;
-            NoStatus status;
-            NoRecent recent;
+            NoPause pause;
+            NoBusyCursor cursor;
+            NoStatusLine status;
+            NoRecentFiles recent;
             test::RecordingMessages quiet;
             ScopedUserMessages scope(quiet);
             applicationCore reader(ApplicationServices{quiet, cursor, status, pause, recent});

@@ -1,16 +1,44 @@
-// What the benchmarks measure against: the bytes a flow moved over the wire, counted from the
-// virtual radio's event log as the wire protocol frames them.
+// What the benchmarks share: the virtual radio they run against, and what they measure against —
+// the bytes a flow moved over the wire, counted from the radio's event log as the wire protocol
+// frames them.
 #pragma once
 
 #include "link/frame.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <cstddef>
 
 namespace kavrin::bench {
+
+// A virtual radio for the length of a benchmark, found by discovery in KAVRIN_VIRTUAL_PORTS.
+class VirtualRadio {
+public:
+    explicit VirtualRadio(const QStringList& options = {}) {
+        process_.start(QCoreApplication::applicationDirPath() + "/../src/sim/kavrin-radio-sim",
+                       options);
+        if (process_.waitForStarted() && process_.waitForReadyRead(5000)) {
+            devicePath_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+        }
+    }
+    ~VirtualRadio() {
+        process_.terminate();
+        process_.waitForFinished();
+    }
+    VirtualRadio(const VirtualRadio&) = delete;
+    VirtualRadio& operator=(const VirtualRadio&) = delete;
+    // Empty when the radio did not start.
+    const QString& devicePath() const { return devicePath_; }
+
+private:
+    QProcess process_;
+    QString devicePath_;
+};
 
 // Bytes both ways of the events the radio logged after the first `skip`, as the wire protocol
 // frames them; `lines` is set to the number of events in the log.
