@@ -63,9 +63,30 @@ std::string applicationCore::identityStatusText() const {
 }
 
 void applicationCore::updatePointsPresent() {
-    txPowerPointsPresent = record_.anyPointPresent(PointGroup::TxPower);
-    txModulationPointsPresent = record_.anyPointPresent(PointGroup::TxModulation);
-    rxPointsPresent = record_.anyPointPresent(PointGroup::Receive);
+    txPowerPointsPresent_ = record_.anyPointPresent(PointGroup::TxPower);
+    txModulationPointsPresent_ = record_.anyPointPresent(PointGroup::TxModulation);
+    rxPointsPresent_ = record_.anyPointPresent(PointGroup::Receive);
+}
+
+void applicationCore::readSucceeded() {
+    radioRead_ = true;
+    updatePointsPresent();
+}
+
+void applicationCore::archiveLoadSucceeded() {
+    updatePointsPresent();
+    radioRead_ = false;
+    archiveLoaded_ = true;
+}
+
+void applicationCore::readFailed() {
+    radioRead_ = false;
+    archiveLoaded_ = false;
+}
+
+void applicationCore::reportClosed() {
+    reportAllowed_ = true;
+    currentScreenId_ = 0;
 }
 
 int applicationCore::layoutQuery() {
@@ -92,8 +113,7 @@ bool applicationCore::readFlow(IProgress& progress) {
     BusyCursorGuard busy(services_.cursor);
     const int layout = layoutQuery();
     if (layout < 0) {
-        radioRead = false;
-        archiveLoaded = false;
+        readFailed();
         return false;
     }
     record_.setCodeplugLayout(layout);
@@ -104,13 +124,11 @@ bool applicationCore::readFlow(IProgress& progress) {
         busy.release();
         services_.messages.showMessage(kReadFailedText, kErrorTitle, MessageIcon::Exclamation);
         services_.statusLine.setStatusText(identityStatusText());
-        radioRead = false;
-        archiveLoaded = false;
+        readFailed();
         return false;
     }
     busy.release();
-    radioRead = true;
-    updatePointsPresent();
+    readSucceeded();
     regionCheck();
     services_.messages.showMessage(kReadDoneText, kNoteTitle, MessageIcon::Information);
     services_.statusLine.setStatusText(identityStatusText());
@@ -160,7 +178,7 @@ bool applicationCore::programFlow(IProgress& progress) {
                                            MessageIcon::Exclamation);
             return false;
         }
-        softpotProgrammer programmer(record_, operations_, progress, radioRead);
+        softpotProgrammer programmer(record_, operations_, progress, radioRead_);
         programmer.run();
     } catch (...) {
         busy.release();
@@ -188,13 +206,11 @@ bool applicationCore::loadArchiveByName(const std::filesystem::path& path) {
         break;
     case ArchiveLoad::InvalidFormat:
         services_.messages.showMessage(kArchiveInvalidText, "ERROR", MessageIcon::Exclamation);
-        archiveLoaded = false;
+        archiveLoaded_ = false;
         break;
     case ArchiveLoad::Loaded:
-        updatePointsPresent();
-        radioRead = false;
+        archiveLoadSucceeded();
         services_.messages.showMessage(kArchiveLoadedText, kNoteTitle, MessageIcon::Information);
-        archiveLoaded = true;
         services_.statusLine.setStatusText(identityStatusText());
         loaded = true;
         break;
@@ -203,8 +219,8 @@ bool applicationCore::loadArchiveByName(const std::filesystem::path& path) {
     // still loaded.
     if (loaded) {
         services_.recentFiles.addRecentFile(path);
-    } else if (!archiveLoaded) {
-        radioRead = false;
+    } else if (!archiveLoaded_) {
+        radioRead_ = false;
         record_.resetIdentity();
         services_.statusLine.setStatusText(kNothingLoadedText);
     }
@@ -222,11 +238,11 @@ bool applicationCore::saveArchiveFile(const std::filesystem::path& path) {
 }
 
 std::optional<std::filesystem::path> applicationCore::writeReportFile() {
-    if (currentScreenId != 0) {
+    if (currentScreenId_ != 0) {
         services_.messages.showMessage(kCloseWindowsText, "Note", MessageIcon::Information);
         return std::nullopt;
     }
-    const auto path = reportPath(programDir);
+    const auto path = reportPath(programDir_);
     if (!writeReport(path, record_)) {
         services_.messages.showMessage(kReportOpenFailedText, "ERROR", MessageIcon::Exclamation);
     }
@@ -235,9 +251,9 @@ std::optional<std::filesystem::path> applicationCore::writeReportFile() {
 
 void applicationCore::reportShown(bool opened) {
     if (opened) {
-        reportAllowed = false;
+        reportAllowed_ = false;
     }
-    currentScreenId = kReportScreenId;
+    currentScreenId_ = kReportScreenId;
 }
 
 } // namespace kavrin

@@ -67,24 +67,46 @@ public:
     // The report command's last steps, once the shell tried to open the report.
     void reportShown(bool opened);
 
-    void updatePointsPresent();
     std::string identityStatusText() const;
 
-    bool radioRead = false;
-    bool archiveLoaded = false;
-    bool reportAllowed = false;
-    bool txPowerPointsPresent = false;
-    bool txModulationPointsPresent = false;
-    bool rxPointsPresent = false;
-    int currentScreenId = 0;
-    std::filesystem::path programDir;
+    // The application's state. The flows change it; the shell and the screens report what they
+    // did through the named transitions.
+    bool radioRead() const { return radioRead_; }
+    bool archiveLoaded() const { return archiveLoaded_; }
+    bool reportAllowed() const { return reportAllowed_; }
+    bool txPowerPointsPresent() const { return txPowerPointsPresent_; }
+    bool txModulationPointsPresent() const { return txModulationPointsPresent_; }
+    bool rxPointsPresent() const { return rxPointsPresent_; }
+    int currentScreenId() const { return currentScreenId_; }
+    const std::filesystem::path& programDir() const { return programDir_; }
+
+    // The record now holds what the radio holds, or what an archive held.
+    void readSucceeded();
+    void archiveLoadSucceeded();
+    // The record can no longer be trusted.
+    void readFailed();
+    void screenOpened(int screenId) { currentScreenId_ = screenId; }
+    void screenClosed() { currentScreenId_ = 0; }
+    void reportClosed();
+    void setProgramDir(std::filesystem::path dir) { programDir_ = std::move(dir); }
 
 private:
     void regionCheck();
+    void updatePointsPresent();
 
     ApplicationServices services_;
     radioRecord record_;
     radioOperations operations_;
+    bool radioRead_ = false;
+    bool archiveLoaded_ = false;
+    bool reportAllowed_ = true;
+    // Until something is loaded every family counts as present, so that its commands follow
+    // the loaded state alone.
+    bool txPowerPointsPresent_ = true;
+    bool txModulationPointsPresent_ = true;
+    bool rxPointsPresent_ = true;
+    int currentScreenId_ = 0;
+    std::filesystem::path programDir_;
 };
 
 } // namespace kavrin

@@ -81,7 +81,7 @@ std::string encodeArchive(const radioRecord& record, std::uint16_t key);
 std::optional<ArchiveContents> decodeArchive(std::string_view text);
 
 // Puts decoded contents into the record: identity, header cells, points, softpots, archiveCell,
-// the KTD softpots of the extended layout and the band (which also sets currentBand). A family
+// the KTD softpots of the extended layout and the band. A family
 // whose first record is the unsupported marker has its flag cleared and its cells left alone;
 // no flag is ever set. Throws std::invalid_argument, before touching the record, when the record
 // count does not match the layout code (contents that did not come from decodeArchive).

@@ -110,8 +110,9 @@ std::uint8_t squelchOption(std::uint32_t channelOption) {
     return channelOption < kSquelchOptionTable.size() ? kSquelchOptionTable[channelOption] : 0;
 }
 
-std::optional<std::size_t> pointOfOffset(PointGroup group, std::uint32_t offset) {
-    const auto& offsets = bandOffsets(currentBandInfo(), group);
+std::optional<std::size_t> pointOfOffset(const BandInfo& band, PointGroup group,
+                                         std::uint32_t offset) {
+    const auto& offsets = bandOffsets(band, group);
     for (std::size_t i = 0; i < kPointCount; ++i) {
         if (offsets[i] == offset) {
             return i;
@@ -125,11 +126,11 @@ std::optional<std::size_t> pointOfOffset(PointGroup group, std::uint32_t offset)
 void txPowerMapper::assignFrequency(std::uint32_t offset, const radioRecord& record,
                                     testModeCommands& link) {
     offset_ = offset;
-    const auto point = pointOfOffset(PointGroup::TxPower, offset);
+    const auto point = pointOfOffset(record.bandInfo(), PointGroup::TxPower, offset);
     if ((level_ != 1 && level_ != 2) || !point) {
         throw textException(kPowerAssignText);
     }
-    auto channel = testChannelRecord(currentBand(), *point);
+    auto channel = testChannelRecord(record.band(), *point);
     channel.levelBit = level_ == 1 ? 1 : 0;
     channel.bandwidthCode = 0;
     channel.optionBits = kPointOptionByte;
@@ -140,9 +141,9 @@ void txPowerMapper::assignFrequency(std::uint32_t offset, const radioRecord& rec
     link.setPowerSoftpot(lowByte(record.getCell(softpotCell(alignmentType(type), *point))));
 }
 
-void txPowerMapper::programSoftpot(const radioRecord& record, std::uint32_t value,
-                                   commandSetBase& link) {
-    const auto point = pointOfOffset(PointGroup::TxPower, offset_);
+WrittenOffsets txPowerMapper::programSoftpot(const radioRecord& record, std::uint32_t value,
+                                             commandSetBase& link) {
+    const auto point = pointOfOffset(record.bandInfo(), PointGroup::TxPower, offset_);
     if ((level_ != 1 && level_ != 2) || !point) {
         throw textException(kPowerProgramText);
     }
@@ -150,14 +151,15 @@ void txPowerMapper::programSoftpot(const radioRecord& record, std::uint32_t valu
     const auto& low = alignmentType(AlignmentType::TxLowPower);
     const auto& chosen = level_ == 1 ? high : low;
     const auto& other = level_ == 1 ? low : high;
-    written_ = 0;
+    WrittenOffsets written;
     writeByte(link, softpotAddress(record, chosen, *point), value);
-    writtenOffsets_[written_++] = blockOffset(chosen, *point);
+    written.add(blockOffset(chosen, *point));
     // With a channel option the radio keeps both power levels of a point alike.
     if (record.getCell(kChannelOptionCell) != 0) {
         writeByte(link, softpotAddress(record, other, *point), value);
-        writtenOffsets_[written_++] = blockOffset(other, *point);
+        written.add(blockOffset(other, *point));
     }
+    return written;
 }
 
 void txPowerMapper::sendSoftpot(std::uint32_t value, testModeCommands& link) {
@@ -167,11 +169,11 @@ void txPowerMapper::sendSoftpot(std::uint32_t value, testModeCommands& link) {
 // --- Tx modulation -----------------------------------------------------------------------------
 
 namespace {
-std::optional<std::size_t> modulationPoint(int kind, std::uint32_t offset) {
+std::optional<std::size_t> modulationPoint(const BandInfo& band, int kind, std::uint32_t offset) {
     if (kind < 1 || kind > static_cast<int>(kModulationKinds.size())) {
         return std::nullopt;
     }
-    const auto point = pointOfOffset(PointGroup::TxModulation, offset);
+    const auto point = pointOfOffset(band, PointGroup::TxModulation, offset);
     const auto& type = alignmentType(kModulationKinds[static_cast<std::size_t>(kind - 1)].type);
     if (point && type.middlePointOnly && *point != kMiddlePoint) {
         return std::nullopt;
@@ -183,13 +185,13 @@ std::optional<std::size_t> modulationPoint(int kind, std::uint32_t offset) {
 void txModulationMapper::assignFrequency(std::uint32_t offset, const radioRecord& record,
                                          testModeCommands& link) {
     offset_ = offset;
-    const auto point = modulationPoint(kind_, offset);
+    const auto point = modulationPoint(record.bandInfo(), kind_, offset);
     if (!point) {
         throw textException(kModulationAssignText);
     }
     const auto& kind = kModulationKinds[static_cast<std::size_t>(kind_ - 1)];
     const auto& type = alignmentType(kind.type);
-    auto channel = testChannelRecord(currentBand(), *point);
+    auto channel = testChannelRecord(record.band(), *point);
     channel.levelBit = 0;
     channel.bandwidthCode = kind.bandwidthCode;
     channel.optionBits = kPointOptionByte;
@@ -204,15 +206,17 @@ void txModulationMapper::assignFrequency(std::uint32_t offset, const radioRecord
         lowByte(record.getCell(softpotCell(alignmentType(AlignmentType::TxLowPower), *point))));
 }
 
-std::size_t txModulationMapper::programSoftpot(const radioRecord& record, std::uint32_t value,
-                                               commandSetBase& link) {
-    const auto point = modulationPoint(kind_, offset_);
+WrittenOffsets txModulationMapper::programSoftpot(const radioRecord& record,
+                                                  std::uint32_t value, commandSetBase& link) {
+    const auto point = modulationPoint(record.bandInfo(), kind_, offset_);
     if (!point) {
         throw textException(kModulationProgramText);
     }
     const auto& type = alignmentType(kModulationKinds[static_cast<std::size_t>(kind_ - 1)].type);
     writeByte(link, softpotAddress(record, type, *point), value);
-    return blockOffset(type, *point);
+    WrittenOffsets written;
+    written.add(blockOffset(type, *point));
+    return written;
 }
 
 void txModulationMapper::sendSoftpot(std::uint32_t value, testModeCommands& link) {
@@ -234,11 +238,11 @@ bool validSquelchSelection(int bandwidth, int level) {
 void rxSquelchMapper::assignFrequency(std::uint32_t offset, const radioRecord& record,
                                       testModeCommands& link) {
     offset_ = offset;
-    const auto point = pointOfOffset(PointGroup::Receive, offset);
+    const auto point = pointOfOffset(record.bandInfo(), PointGroup::Receive, offset);
     if (!validSquelchSelection(bandwidth_, level_) || !point) {
         throw textException(kSquelchAssignText);
     }
-    auto channel = testChannelRecord(currentBand(), kReceiveRecordBase + *point);
+    auto channel = testChannelRecord(record.band(), kReceiveRecordBase + *point);
     channel.levelBit = squelchOption(record.getCell(kChannelOptionCell));
     channel.bandwidthCode = kSquelchBandwidthCodes[static_cast<std::size_t>(bandwidth_ - 1)];
     channel.tightBit = level_ == 2 ? 1 : 0;
@@ -248,19 +252,43 @@ void rxSquelchMapper::assignFrequency(std::uint32_t offset, const radioRecord& r
         lowByte(record.getCell(softpotCell(squelchType(bandwidth_, level_), *point))));
 }
 
-std::size_t rxSquelchMapper::programSoftpot(const radioRecord& record, std::uint32_t value,
-                                            commandSetBase& link) {
-    const auto point = pointOfOffset(PointGroup::Receive, offset_);
+WrittenOffsets rxSquelchMapper::programSoftpot(const radioRecord& record, std::uint32_t value,
+                                               commandSetBase& link) {
+    const auto point = pointOfOffset(record.bandInfo(), PointGroup::Receive, offset_);
     if (!validSquelchSelection(bandwidth_, level_) || !point) {
         throw textException(kSquelchProgramText);
     }
     const auto& type = squelchType(bandwidth_, level_);
     writeByte(link, softpotAddress(record, type, *point), value);
-    return blockOffset(type, *point);
+    WrittenOffsets written;
+    written.add(blockOffset(type, *point));
+    return written;
 }
 
 void rxSquelchMapper::sendSoftpot(std::uint32_t value, testModeCommands& link) {
     link.setSquelchSoftpot(lowByte(value));
+}
+
+// --- The mapper of a type --------------------------------------------------------------------
+
+std::unique_ptr<pointMapper> makePointMapper(const AlignmentTypeInfo& type) {
+    switch (type.family) {
+    case AlignmentFamily::TxPower: {
+        auto mapper = std::make_unique<txPowerMapper>();
+        mapper->setLevel(type.selection);
+        return mapper;
+    }
+    case AlignmentFamily::TxModulation: {
+        auto mapper = std::make_unique<txModulationMapper>();
+        mapper->setKind(type.selection);
+        return mapper;
+    }
+    case AlignmentFamily::RxSquelch:
+        break;
+    }
+    auto mapper = std::make_unique<rxSquelchMapper>();
+    mapper->setSelection(type.bandwidth, type.selection);
+    return mapper;
 }
 
 } // namespace kavrin

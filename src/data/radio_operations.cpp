@@ -148,7 +148,7 @@ int radioOperations::readRadio(radioRecord& record, IProgress& progress) {
 }
 
 void radioOperations::fillPoints(radioRecord& record) const {
-    const auto& band = currentBandInfo();
+    const auto& band = record.bandInfo();
     struct Mask {
         PointGroup group;
         std::size_t offset;

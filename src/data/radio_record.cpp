@@ -6,7 +6,6 @@
 namespace kavrin {
 
 namespace {
-std::uint32_t theCurrentBand = kDefaultBand;
 constexpr BandInfo kNoBand{0, {0, 0, 0, 0, 0}, 0, {0, 0, 0, 0, 0}};
 } // namespace
 
@@ -15,15 +14,8 @@ std::uint8_t blockChecksum(std::span<const std::uint8_t, kBlockSize> block) {
     return static_cast<std::uint8_t>(sum & 0xFFu);
 }
 
-std::uint32_t currentBand() {
-    return theCurrentBand;
-}
-void setCurrentBand(std::uint32_t band) {
-    theCurrentBand = band;
-}
-
-const BandInfo& currentBandInfo() {
-    return theCurrentBand < kBandTable.size() ? kBandTable[theCurrentBand] : kNoBand;
+const BandInfo& bandInfo(std::uint32_t band) {
+    return band < kBandTable.size() ? kBandTable[band] : kNoBand;
 }
 
 const std::array<std::uint8_t, kPointCount>& bandOffsets(const BandInfo& band, PointGroup group) {
@@ -71,11 +63,11 @@ void radioRecord::setLayoutCode(std::uint32_t code) {
 
 void radioRecord::setBand(std::uint32_t band) {
     setCell(kBandCell, band);
-    setCurrentBand(band);
+    band_ = band;
 }
 
 double radioRecord::pointFrequency(PointGroup group, std::size_t point) const {
-    return getCell(pointCell(group, point)) + bandBase(currentBandInfo(), group);
+    return getCell(pointCell(group, point)) + bandBase(bandInfo(), group);
 }
 
 bool radioRecord::anyPointPresent(PointGroup group) const {

@@ -3,6 +3,8 @@
 // layout of the softpot block in the codeplug).
 #pragma once
 
+#include "data/alignment_types.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -59,10 +61,6 @@ inline constexpr Cell kArchiveCell2{0, 4};
 inline constexpr std::uint32_t kStandardLayoutCode = 1;
 inline constexpr std::uint32_t kExtendedLayoutCode = 2;
 
-// The three groups of frequency points; each point cell holds an offset in MHz from the band's
-// base, or 0 when the radio does not use the point.
-enum class PointGroup { TxPower, TxModulation, Receive };
-
 constexpr Cell pointCell(PointGroup group, std::size_t point) {
     switch (group) {
     case PointGroup::TxPower:
@@ -75,88 +73,10 @@ constexpr Cell pointCell(PointGroup group, std::size_t point) {
     return {0, 15 + point};
 }
 
-// --- Families and alignment types --------------------------------------------------------------
-enum class AlignmentFamily { TxPower, TxModulation, RxSquelch };
-inline constexpr std::size_t kFamilyCount = 3;
-
-enum class AlignmentType {
-    TxHighPower,
-    TxLowPower,
-    TxModulation125KHz,
-    TxModulation20KHz,
-    TxModulation25KHz,
-    TxKtd125KHz,
-    TxKtd20KHz,
-    TxKtd25KHz,
-    RxSquelchNbandNormal,
-    RxSquelchNbandTight,
-    RxSquelchSbandNormal,
-    RxSquelchSbandTight,
-    RxSquelch20KbandNormal,
-    RxSquelch20KbandTight,
-};
-inline constexpr std::size_t kAlignmentTypeCount = 14;
-
-struct AlignmentTypeInfo {
-    AlignmentType type;
-    AlignmentFamily family;
-    std::size_t softpotRow;
-    std::size_t firstSoftpotColumn; // F1, or the one cell of a KTD type
-    PointGroup points;
-    bool middlePointOnly;    // the KTD types have only F3
-    std::size_t firstOffset; // block offset at F1 (at F3 for a KTD type)
-    std::size_t offsetStep;  // block offset distance between points
-    int selection;           // Tx power level, Tx modulation kind or Rx squelch level
-    int bandwidth;           // Rx squelch bandwidth 1-3; 0 elsewhere
-    int screenId;
-    int menuCommand;
-};
-
-// One row per alignment screen, in the order of the AlignmentType enumeration.
-inline constexpr std::array<AlignmentTypeInfo, kAlignmentTypeCount> kAlignmentTypes{{
-    {AlignmentType::TxHighPower, AlignmentFamily::TxPower, 1, 0, PointGroup::TxPower, false, 22, 2,
-     1, 0, 2, 32808},
-    {AlignmentType::TxLowPower, AlignmentFamily::TxPower, 1, 5, PointGroup::TxPower, false, 23, 2,
-     2, 0, 3, 32809},
-    {AlignmentType::TxModulation125KHz, AlignmentFamily::TxModulation, 2, 0,
-     PointGroup::TxModulation, false, 2, 4, 1, 0, 4, 32811},
-    {AlignmentType::TxModulation20KHz, AlignmentFamily::TxModulation, 2, 5,
-     PointGroup::TxModulation, false, 4, 4, 2, 0, 5, 32812},
-    {AlignmentType::TxModulation25KHz, AlignmentFamily::TxModulation, 2, 10,
-     PointGroup::TxModulation, false, 3, 4, 3, 0, 6, 32813},
-    {AlignmentType::TxKtd125KHz, AlignmentFamily::TxModulation, 2, 15, PointGroup::TxModulation,
-     true, 62, 0, 4, 0, 18, 32825},
-    {AlignmentType::TxKtd20KHz, AlignmentFamily::TxModulation, 2, 17, PointGroup::TxModulation,
-     true, 64, 0, 6, 0, 19, 32827},
-    {AlignmentType::TxKtd25KHz, AlignmentFamily::TxModulation, 2, 16, PointGroup::TxModulation,
-     true, 63, 0, 5, 0, 20, 32829},
-    {AlignmentType::RxSquelchNbandNormal, AlignmentFamily::RxSquelch, 3, 0, PointGroup::Receive,
-     false, 32, 2, 1, 1, 7, 32814},
-    {AlignmentType::RxSquelchNbandTight, AlignmentFamily::RxSquelch, 3, 5, PointGroup::Receive,
-     false, 33, 2, 2, 1, 8, 32815},
-    {AlignmentType::RxSquelchSbandNormal, AlignmentFamily::RxSquelch, 3, 10, PointGroup::Receive,
-     false, 42, 2, 1, 2, 9, 32816},
-    {AlignmentType::RxSquelchSbandTight, AlignmentFamily::RxSquelch, 3, 15, PointGroup::Receive,
-     false, 43, 2, 2, 2, 10, 32817},
-    {AlignmentType::RxSquelch20KbandNormal, AlignmentFamily::RxSquelch, 3, 20, PointGroup::Receive,
-     false, 52, 2, 1, 3, 16, 32822},
-    {AlignmentType::RxSquelch20KbandTight, AlignmentFamily::RxSquelch, 3, 25, PointGroup::Receive,
-     false, 53, 2, 2, 3, 17, 32823},
-}};
-
-constexpr const AlignmentTypeInfo& alignmentType(AlignmentType type) {
-    return kAlignmentTypes[static_cast<std::size_t>(type)];
-}
-
 // The softpot cell of a type at point i (a KTD type has one cell, at F3).
 constexpr Cell softpotCell(const AlignmentTypeInfo& info, std::size_t point) {
     return {info.softpotRow,
             info.middlePointOnly ? info.firstSoftpotColumn : info.firstSoftpotColumn + point};
-}
-
-// The block offset of a type's softpot at point i.
-constexpr std::size_t blockOffset(const AlignmentTypeInfo& info, std::size_t point) {
-    return info.middlePointOnly ? info.firstOffset : info.firstOffset + info.offsetStep * point;
 }
 
 // --- The band frequency table ------------------------------------------------------------------
@@ -183,12 +103,8 @@ inline constexpr std::array<BandInfo, kBandCount> kBandTable{{
     {400, {40, 50, 60, 70, 0}, 400, {40, 50, 60, 70, 0}},
 }};
 
-// The process-wide band of every table lookup: 6 until a read or an archive load sets it.
-std::uint32_t currentBand();
-void setCurrentBand(std::uint32_t band);
-// The row of currentBand; a band outside the table has no points.
-const BandInfo& currentBandInfo();
-
+// The row of a band; a band outside the table has no points.
+const BandInfo& bandInfo(std::uint32_t band);
 const std::array<std::uint8_t, kPointCount>& bandOffsets(const BandInfo& band, PointGroup group);
 double bandBase(const BandInfo& band, PointGroup group);
 
@@ -217,16 +133,21 @@ public:
     void setCodeplugLayout(std::int32_t layout) { codeplugLayout_ = layout; }
 
     void setLayoutCode(std::uint32_t code);
+    // The band of every table lookup: the default band until a read or an archive load sets it.
+    // Clearing the record keeps it, as the radio on the bench has not changed its band.
+    std::uint32_t band() const { return band_; }
+    const BandInfo& bandInfo() const { return kavrin::bandInfo(band_); }
     void setBand(std::uint32_t band);
     void setChannelOption(std::uint32_t value) { setCell(kChannelOptionCell, value); }
     void setArchiveCell2(std::uint32_t value) { setCell(kArchiveCell2, value); }
 
-    // Offset cell plus the base of currentBand, in MHz.
+    // Offset cell plus the base of the record's band, in MHz.
     double pointFrequency(PointGroup group, std::size_t point) const;
     bool anyPointPresent(PointGroup group) const;
 
 private:
     std::int32_t codeplugLayout_ = 0;
+    std::uint32_t band_ = kDefaultBand;
     std::string modelNo_;
     std::string serialNo_;
     std::array<std::array<std::uint32_t, kGridSize>, kGridSize> cells_{};

@@ -4,7 +4,6 @@
 #include "link/radio_link.h"
 
 #include <array>
-#include <type_traits>
 
 namespace kavrin {
 
@@ -50,19 +49,9 @@ void softpotProgrammer::writeChecksum(testModeCommands& link) {
     link.writeCodeplugChecksum(operations_.blockImageChecksum(), record_.codeplugLayout());
 }
 
-void softpotProgrammer::patchAndChecksum(testModeCommands& link, std::size_t offset) {
-    if (!reReadBlock_) {
-        return;
-    }
-    operations_.patchBlockImage(&byte_, 1, offset);
-    writeChecksum(link);
-}
-
-template <typename Mapper, typename Select>
-void softpotProgrammer::programType(testModeCommands& link, Mapper& mapper, AlignmentType type,
-                                    Select select) {
+void softpotProgrammer::programType(testModeCommands& link, AlignmentType type) {
     const auto& info = alignmentType(type);
-    select(mapper, info);
+    const auto mapper = makePointMapper(info);
     for (std::size_t i = 0; i < kPointCount; ++i) {
         if (info.middlePointOnly && i != kMiddlePoint) {
             continue;
@@ -71,31 +60,24 @@ void softpotProgrammer::programType(testModeCommands& link, Mapper& mapper, Alig
         if (offset == 0) {
             continue;
         }
-        mapper.setPoint(offset);
+        mapper->setPoint(offset);
         const auto value = record_.getCell(softpotCell(info, i));
-        byte_ = static_cast<std::uint8_t>(value & 0xFFu);
-        if constexpr (std::is_same_v<Mapper, txPowerMapper>) {
-            mapper.programSoftpot(record_, value, link);
-            if (reReadBlock_) {
-                // Both levels when a channel option wrote both, so the checksum covers them.
-                for (std::size_t n = 0; n < mapper.writtenCount(); ++n) {
-                    operations_.patchBlockImage(&byte_, 1, mapper.writtenOffset(n));
-                }
-                writeChecksum(link);
+        const auto byte = static_cast<std::uint8_t>(value & 0xFFu);
+        const auto written = mapper->programSoftpot(record_, value, link);
+        if (reReadBlock_) {
+            // Both levels when a channel option wrote both, so the checksum covers them.
+            for (const auto blockOffset : written) {
+                operations_.patchBlockImage(&byte, 1, blockOffset);
             }
-        } else {
-            patchAndChecksum(link, mapper.programSoftpot(record_, value, link));
+            writeChecksum(link);
         }
     }
 }
 
 void softpotProgrammer::programPower(testModeCommands& link) {
-    const auto select = [](txPowerMapper& mapper, const AlignmentTypeInfo& info) {
-        mapper.setLevel(info.selection);
-    };
-    programType(link, power_, AlignmentType::TxHighPower, select);
+    programType(link, AlignmentType::TxHighPower);
     nextStep();
-    programType(link, power_, AlignmentType::TxLowPower, select);
+    programType(link, AlignmentType::TxLowPower);
     if (reReadBlock_) {
         writeChecksum(link);
     }
@@ -103,11 +85,8 @@ void softpotProgrammer::programPower(testModeCommands& link) {
 }
 
 void softpotProgrammer::programModulation(testModeCommands& link) {
-    const auto select = [](txModulationMapper& mapper, const AlignmentTypeInfo& info) {
-        mapper.setKind(info.selection);
-    };
     for (const auto type : kModulationOrder) {
-        programType(link, modulation_, type, select);
+        programType(link, type);
         if (type == AlignmentType::TxModulation125KHz && reReadBlock_) {
             writeChecksum(link);
         }
@@ -116,17 +95,14 @@ void softpotProgrammer::programModulation(testModeCommands& link) {
     const auto middle = pointCell(PointGroup::TxModulation, kMiddlePoint);
     if (record_.codeplugLayout() == 1 && record_.getCell(middle) != 0) {
         for (const auto type : kKtdOrder) {
-            programType(link, modulation_, type, select);
+            programType(link, type);
         }
     }
 }
 
 void softpotProgrammer::programSquelch(testModeCommands& link) {
-    const auto select = [](rxSquelchMapper& mapper, const AlignmentTypeInfo& info) {
-        mapper.setSelection(info.bandwidth, info.selection);
-    };
     for (const auto type : kSquelchOrder) {
-        programType(link, squelch_, type, select);
+        programType(link, type);
         if (type == kSquelchOrder.back() && reReadBlock_) {
             writeChecksum(link);
         }

@@ -24,9 +24,7 @@ private:
     void programModulation(testModeCommands& link);
     void programSquelch(testModeCommands& link);
     // Writes the softpots of one type at every point in use.
-    template <typename Mapper, typename Select>
-    void programType(testModeCommands& link, Mapper& mapper, AlignmentType type, Select select);
-    void patchAndChecksum(testModeCommands& link, std::size_t offset);
+    void programType(testModeCommands& link, AlignmentType type);
     void writeChecksum(testModeCommands& link);
     void step(int percent);
     void nextStep();
@@ -36,10 +34,6 @@ private:
     IProgress& progress_;
     bool reReadBlock_;
     std::size_t stepIndex_ = 0;
-    std::uint8_t byte_ = 0;
-    txPowerMapper power_;
-    txModulationMapper modulation_;
-    rxSquelchMapper squelch_;
 };
 
 } // namespace kavrin

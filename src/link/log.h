@@ -7,7 +7,7 @@
 
 namespace kavrin::log {
 
-enum class Channel { Serial, Protocol, Discovery };
+enum class Channel { Serial, Protocol, Discovery, Core };
 
 bool debugEnabled(Channel channel);
 void debug(Channel channel, std::string_view text);

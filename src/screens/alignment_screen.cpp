@@ -1,41 +1,26 @@
-// The alignment screen: the form, the row actions, PTT Toggle, Program and the test-mode
-// lifecycle of one alignment type, each action on a link of its own.
+// The alignment screen: the form of one alignment type and the way the technician's actions
+// reach its tuning session.
 #include "screens/alignment_screen.h"
 
 #include "data/application_core.h"
-#include "data/radio_messages.h"
-#include "link/radio_link.h"
 #include "screens/screen_font.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScopedValueRollback>
-#include <QScrollBar>
 #include <algorithm>
+#include <utility>
 
 namespace kavrin::screens {
 
 namespace {
 
-constexpr const char* kDekeyedText = "Radio is currently dekeyed";
-constexpr const char* kKeyedFormat = "Radio is currently keyed up at %fMHz";
-// PTT Toggle with no point selected has no frequency to name.
-constexpr const char* kKeyedNowhereText = "Radio is currently keyed up";
-constexpr const char* kNoPointText = "No Frequency Tuning Point is currently selected";
-constexpr const char* kTunedFormat = "Point %fMHz is currently being tuned";
-constexpr const char* kUnsupportedText = "UNSUPPORTED";
-constexpr const char* kNoLinkText = kPortUnavailableText;
-constexpr const char* kMismatchText = "Serial No. mismatch!! Read in new radio?";
-constexpr const char* kConfirmFormat = "Commit new softpot value? Softpot Value Range (0-%d)";
-constexpr const char* kWarningTitle = "WARNING";
-constexpr const char* kSpacedWarningTitle = " WARNING";
-constexpr const char* kErrorTitle = "ERROR";
-
-constexpr int kMaxValue = static_cast<int>(kMaxSoftpot);
+constexpr int kMaxValue = kMaxWorkingValue;
 constexpr int kPageStep = 5;
-constexpr int kMaxDigits = 3;
+constexpr int kMaxDigits = static_cast<int>(kWorkingDigits);
 // The arrows rest in the middle so that both can always be pressed.
 constexpr int kArrowsRest = 1;
 
@@ -85,16 +70,70 @@ QLineEdit* makeEdit(QWidget* parent, const QRect& rect, const QString& name) {
     return edit;
 }
 
-} // namespace
-
-CAlignmentScreen::CAlignmentScreen(const ScreenEntry& entry, const QIcon& pttPicture,
-                                   const QIcon& programPicture, QWidget* parent)
-    : QWidget(parent), entry_(entry) {
-    setObjectName(fromView(entry.className));
-    buildForm(pttPicture, programPicture);
+void setTextIfChanged(QLineEdit* edit, const std::string& text) {
+    const auto value = QString::fromStdString(text);
+    if (edit->text() != value) {
+        edit->setText(value);
+    }
 }
 
-CAlignmentScreen::~CAlignmentScreen() = default;
+bool failed(alignmentSession::Outcome outcome) {
+    using Outcome = alignmentSession::Outcome;
+    return outcome == Outcome::NoLink || outcome == Outcome::Mismatch || outcome == Outcome::Failed;
+}
+
+} // namespace
+
+// --- The bars --------------------------------------------------------------------------------
+
+void SoftpotBar::stopRepeat() {
+    setRepeatAction(QAbstractSlider::SliderNoAction);
+    setSliderDown(false);
+}
+
+SpinArrows::SpinArrows(std::function<void(int)> step, QWidget* parent)
+    : SoftpotBar(Qt::Vertical, parent), step_(std::move(step)) {}
+
+void SpinArrows::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Right:
+        step_(+1);
+        break;
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+        step_(-1);
+        break;
+    default:
+        SoftpotBar::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+// --- The form ------------------------------------------------------------------------------------
+
+CAlignmentScreen::CAlignmentScreen(AlignmentType type, const QIcon& pttPicture,
+                                   const QIcon& programPicture, QWidget* parent)
+    : QWidget(parent), info_(alignmentType(type)) {
+    setObjectName(fromView(info_.className));
+    buildForm(pttPicture, programPicture);
+    watchdog_.setSingleShot(true);
+    connect(&watchdog_, &QTimer::timeout, this, [this] {
+        if (live()) {
+            session_->checkWatchdog();
+            armWatchdog();
+        }
+    });
+}
+
+CAlignmentScreen::~CAlignmentScreen() {
+    // A screen that goes without its frame's close (the program ending) still takes the radio
+    // out of its test state; after a close this does nothing.
+    if (session_ && session_->attached()) {
+        session_->endTuning();
+    }
+}
 
 void CAlignmentScreen::buildForm(const QIcon& pttPicture, const QIcon& programPicture) {
     setFont(screenFont());
@@ -116,7 +155,7 @@ void CAlignmentScreen::buildForm(const QIcon& pttPicture, const QIcon& programPi
         row.working->setValidator(digits);
         row.working->setMaxLength(kMaxDigits);
 
-        row.bar = new QScrollBar(Qt::Horizontal, this);
+        row.bar = new SoftpotBar(Qt::Horizontal, this);
         row.bar->setGeometry(inRow(kBarColumn, i, kBarOffset));
         row.bar->setFont(screenFont());
         row.bar->setAccessibleName(rowName(i, "softpot bar"));
@@ -127,7 +166,7 @@ void CAlignmentScreen::buildForm(const QIcon& pttPicture, const QIcon& programPi
         row.bar->setTracking(false);
         row.bar->setEnabled(false);
 
-        row.arrows = new QScrollBar(Qt::Vertical, this);
+        row.arrows = new SpinArrows([this, i](int delta) { spin(i, delta); }, this);
         row.arrows->setGeometry(inRow(kArrowsColumn, i));
         row.arrows->setFont(screenFont());
         row.arrows->setAccessibleName(rowName(i, "softpot arrows"));
@@ -141,20 +180,30 @@ void CAlignmentScreen::buildForm(const QIcon& pttPicture, const QIcon& programPi
             // A change the screen did not make itself (a release at a new place, the wheel, an
             // assistive tool) is the user's.
             if (!updating_) {
-                rowAction(i, value);
+                act(i, [this, i, value] { return session_->setValue(i, value); });
             }
         });
-        connect(row.bar, &QAbstractSlider::sliderMoved, this,
-                [this, i](int value) { trackThumb(i, value); });
+        connect(row.bar, &QAbstractSlider::sliderMoved, this, [this, i](int value) {
+            if (live()) {
+                session_->trackThumb(i, value);
+            }
+        });
         connect(row.bar, &QAbstractSlider::sliderReleased, this, [this, i] {
             // A thumb dropped where it was picked up changes no value but still applies it.
-            if (rows_[i].bar->sliderPosition() == rows_[i].bar->value()) {
-                rowAction(i, rows_[i].bar->value());
+            const auto* bar = rows_[i].bar;
+            if (!updating_ && bar->sliderPosition() == bar->value()) {
+                act(i, [this, i, value = bar->value()] { return session_->setValue(i, value); });
             }
         });
         connect(row.arrows, &QAbstractSlider::actionTriggered, this,
                 [this, i](int action) { spinAction(i, action); });
-        connect(row.working, &QLineEdit::returnPressed, this, [this, i] { enterPressed(i); });
+        connect(row.working, &QLineEdit::textChanged, this, [this, i](const QString& text) {
+            if (!updating_ && live()) {
+                session_->editWorkingText(i, text.toStdString());
+            }
+        });
+        connect(row.working, &QLineEdit::returnPressed, this,
+                [this, i] { act(i, [this, i] { return session_->enter(i); }); });
     }
 
     const auto makeButton = [this](const QIcon& picture, const char* name, const QRect& rect) {
@@ -167,212 +216,80 @@ void CAlignmentScreen::buildForm(const QIcon& pttPicture, const QIcon& programPi
         button->setToolTip(name);
         return button;
     };
-    if (entry_.transmit()) {
+    if (info_.transmit()) {
         pttButton_ = makeButton(pttPicture, "PTT Toggle", kPttRect);
-        connect(pttButton_, &QPushButton::clicked, this, [this] { pttToggle(); });
+        connect(pttButton_, &QPushButton::clicked, this,
+                [this] { act(std::nullopt, [this] { return session_->pttToggle(); }); });
     }
     programButton_ = makeButton(programPicture, "Program",
-                                entry_.transmit() ? kProgramRect : kReceiveProgramRect);
-    connect(programButton_, &QPushButton::clicked, this, [this] { program(); });
+                                info_.transmit() ? kProgramRect : kReceiveProgramRect);
+    connect(programButton_, &QPushButton::clicked, this,
+            [this] { act(std::nullopt, [this] { return session_->program(); }); });
 
     statusText_ = makeEdit(this, kStatusRect, "Status line");
     statusText_->setReadOnly(true);
     statusText_->setEnabled(false);
 }
 
-// --- Opening -----------------------------------------------------------------------------------
+// --- Opening and closing -------------------------------------------------------------------------
 
 bool CAlignmentScreen::attachScreen(IScreenHost& host) {
     host_ = &host;
-    keyed_ = false;
-    host.core().currentScreenId = entry_.info().screenId;
-    initialUpdate();
-    attached_ = beginTuning();
-    return attached_;
-}
-
-void CAlignmentScreen::initialUpdate() {
-    const auto& info = entry_.info();
-    auto& record = host_->core().record();
-    const double base = bandBase(currentBandInfo(), info.points);
-    const QScopedValueRollback guard(updating_, true);
-    for (std::size_t i = 0; i < kRowCount; ++i) {
-        auto& row = rows_[i];
-        // A signalling-system type has only the middle point; its other rows stay empty.
-        const bool exists = !info.middlePointOnly || i == kMiddlePoint;
-        row.point = exists ? record.getCell(pointCell(info.points, i)) : 0;
-        row.used = row.point != 0;
-        if (exists) {
-            const Cell cell = softpotCell(info, i);
-            if (record.getCell(cell) > kMaxSoftpot) {
-                record.setCell(cell, kMaxSoftpot);
-            }
-            const auto text = QString::number(record.getCell(cell));
-            row.defaultEdit->setText(text);
-            row.working->setText(text);
-        }
-        row.working->setEnabled(row.used);
-        row.bar->setEnabled(row.used);
-        row.arrows->setEnabled(row.used);
-        if (row.used) {
-            row.shown = static_cast<int>(softpotOf(i));
-            row.bar->setValue(row.shown);
-            row.mhz = base + row.point;
-            row.frequency->setText(QString::asprintf("%f", row.mhz));
-        } else {
-            row.frequency->setText(kUnsupportedText);
-        }
-    }
-    setStatus(entry_.transmit() ? kDekeyedText : kNoPointText);
-}
-
-bool CAlignmentScreen::beginTuning() {
-    auto& core = host_->core();
-    const auto outcome = withLink([this, &core](radioLink& link) {
-        if (core.operations().isSameRadio(core.record(), link) == 0) {
-            return Outcome::Mismatch;
-        }
-        link.testMode().enterTestMode();
-        if (entry_.signallingTest) {
-            link.testMode().startSignallingTest();
-        }
-        selectMapper();
-        return Outcome::Done;
-    });
-    switch (outcome) {
-    case Outcome::Done:
-        return true;
-    case Outcome::NoLink:
-        showWarningNoLink();
-        core.currentScreenId = 0;
-        return false;
-    case Outcome::Mismatch:
-        askReread(false);
-        return false;
-    case Outcome::Failed:
-        break;
-    }
-    // The screen opens and closes again at once, leaving the radio's test state on its way.
-    showCommunicationError();
-    core.currentScreenId = 0;
-    return true;
+    session_ = std::make_unique<alignmentSession>(
+        host.core(), info_.type,
+        SessionServices{host.messages(), host.busyCursor(), static_cast<ISessionObserver&>(*this)});
+    session_->setWatchdog(host.transmitWatchdog());
+    session_->open();
+    return session_->attached();
 }
 
 void CAlignmentScreen::afterShow() {
-    selectFirstPoint();
-    if (attached_ && host_->core().currentScreenId == 0) {
-        host_->closeScreen();
+    if (!session_) {
+        return;
     }
-}
-
-void CAlignmentScreen::selectFirstPoint() {
-    std::optional<std::size_t> first;
-    for (std::size_t i = 0; i < kRowCount; ++i) {
-        auto& row = rows_[i];
-        if (entry_.info().middlePointOnly && i != kMiddlePoint) {
-            continue;
-        }
-        row.value = static_cast<int>(softpotOf(i));
-        if (!first && (row.used || entry_.info().middlePointOnly)) {
-            first = i;
-        }
-    }
-    const std::size_t focus = first.value_or(0);
-    selectedPoint_ = first ? rows_[focus].point : 0;
-    selectedValue_ = first ? rows_[focus].value : 0;
+    const auto focus = session_->selectFirstPoint();
     auto* edit = rows_[focus].working;
     edit->setFocus();
     // The caret of a freshly filled edit is at its start, so the whole value is selected and
     // the technician types over it.
     edit->setCursorPosition(0);
     edit->setSelection(edit->cursorPosition(), static_cast<int>(edit->text().size()));
+    if (session_->attached() && host_->core().currentScreenId() == 0) {
+        host_->closeScreen();
+    }
 }
 
 void CAlignmentScreen::endTuning() {
-    if (host_ == nullptr) {
+    if (!session_) {
         return;
     }
-    host_->core().currentScreenId = 0;
-    const auto outcome = withLink([this](radioLink& link) {
-        auto& commands = link.testMode();
-        // Each request is tried on its own: leaving the test state matters more than a failure.
-        const auto attempt = [](auto request) {
-            try {
-                request();
-            } catch (...) {
-            }
-        };
-        if (entry_.signallingTest) {
-            attempt([&] { commands.stopSignallingTest(); });
-        }
-        attempt([&] { commands.exitTestMode(); });
-        attempt([&] { commands.resetRadio(); });
-        return Outcome::Done;
-    });
-    if (outcome == Outcome::NoLink) {
-        showWarningNoLink();
-    }
-    keyed_ = false;
+    watchdog_.stop();
+    session_->endTuning();
     host_->closeScreen();
 }
 
-// --- The link of one action ------------------------------------------------------------------
-
-CAlignmentScreen::Outcome
-CAlignmentScreen::withLink(const std::function<Outcome(radioLink&)>& body) {
-    BusyCursorGuard busy(host_->busyCursor());
-    bool opened = false;
-    try {
-        radioLink link;
-        opened = true;
-        return body(link);
-        // The link closes here; a failed close counts as a failed action.
-    } catch (...) {
-        return opened ? Outcome::Failed : Outcome::NoLink;
-    }
+bool CAlignmentScreen::live() const {
+    return session_ != nullptr && host_ != nullptr;
 }
 
-void CAlignmentScreen::showWarningNoLink() {
-    host_->messages().showMessage(kNoLinkText, kSpacedWarningTitle, MessageIcon::Information);
-}
+// --- Actions -------------------------------------------------------------------------------------
 
-void CAlignmentScreen::showCommunicationError() {
-    host_->messages().showMessage(kCommunicationErrorText, kErrorTitle, MessageIcon::Exclamation);
-}
-
-void CAlignmentScreen::askReread(bool duringLife) {
-    if (host_->messages().ask(kMismatchText, kWarningTitle, MessageIcon::Information) !=
-        Answer::Ok) {
+void CAlignmentScreen::act(std::optional<std::size_t> row,
+                           const std::function<alignmentSession::Outcome()>& action) {
+    if (!live()) {
         return;
     }
-    if (duringLife) {
-        host_->rereadRadio();
-    } else {
-        host_->readRadio();
+    const auto outcome = action();
+    if (failed(outcome)) {
+        // The boxes of a failure took the mouse release: whatever was repeating stops here.
+        for (std::size_t i = 0; i < kRowCount; ++i) {
+            if (!row || *row == i) {
+                rows_[i].bar->stopRepeat();
+                rows_[i].arrows->stopRepeat();
+            }
+        }
     }
-}
-
-// --- Rows ----------------------------------------------------------------------------------------
-
-std::uint32_t CAlignmentScreen::softpotOf(std::size_t row) const {
-    return host_->core().record().getCell(softpotCell(entry_.info(), row));
-}
-
-void CAlignmentScreen::showRow(std::size_t row, int value) {
-    const QScopedValueRollback guard(updating_, true);
-    auto& r = rows_[row];
-    r.shown = value;
-    r.bar->setValue(value);
-    r.arrows->setValue(kArrowsRest);
-    r.working->setText(QString::number(value));
-}
-
-void CAlignmentScreen::restoreRow(std::size_t row) {
-    showRow(row, rows_[row].value);
-}
-
-void CAlignmentScreen::setStatus(const QString& text) {
-    statusText_->setText(text);
+    armWatchdog();
 }
 
 void CAlignmentScreen::barAction(std::size_t row, int action) {
@@ -383,7 +300,9 @@ void CAlignmentScreen::barAction(std::size_t row, int action) {
     case QAbstractSlider::SliderPageStepSub:
         rows_[row].bar->setFocus();
         // The bar has already moved its position within 0-63; that is the new value.
-        rowAction(row, rows_[row].bar->sliderPosition());
+        act(row, [this, row, value = rows_[row].bar->sliderPosition()] {
+            return session_->setValue(row, value);
+        });
         break;
     default:
         // Dragging and its release arrive as sliderMoved and valueChanged; top and bottom
@@ -392,298 +311,68 @@ void CAlignmentScreen::barAction(std::size_t row, int action) {
     }
 }
 
+void CAlignmentScreen::spin(std::size_t row, int delta) {
+    rows_[row].bar->setFocus();
+    act(row, [this, row, delta] { return session_->step(row, delta); });
+    const QScopedValueRollback guard(updating_, true);
+    rows_[row].arrows->setValue(kArrowsRest);
+}
+
 void CAlignmentScreen::spinAction(std::size_t row, int action) {
-    auto& r = rows_[row];
-    const int current = r.bar->value();
-    int value = current;
     // On a vertical bar the up arrow is the "sub" step; up raises the softpot.
     if (action == QAbstractSlider::SliderSingleStepSub) {
-        value = std::min(current + 1, kMaxValue);
+        spin(row, +1);
     } else if (action == QAbstractSlider::SliderSingleStepAdd) {
-        value = std::max(current - 1, 0);
+        spin(row, -1);
     } else {
         const QScopedValueRollback guard(updating_, true);
-        r.arrows->setValue(kArrowsRest);
+        rows_[row].arrows->setValue(kArrowsRest);
+    }
+}
+
+void CAlignmentScreen::armWatchdog() {
+    const auto deadline = live() ? session_->watchdogDeadline() : std::nullopt;
+    if (!deadline) {
+        watchdog_.stop();
         return;
     }
-    r.bar->setFocus();
-    rowAction(row, value);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        *deadline - std::chrono::steady_clock::now());
+    watchdog_.start(std::max(left, std::chrono::milliseconds(0)));
+}
+
+// --- What the session reports --------------------------------------------------------------------
+
+void CAlignmentScreen::rowChanged(std::size_t index) {
     const QScopedValueRollback guard(updating_, true);
-    r.arrows->setValue(kArrowsRest);
+    const auto& state = session_->row(index);
+    auto& row = rows_[index];
+    setTextIfChanged(row.frequency, state.frequencyText);
+    setTextIfChanged(row.defaultEdit, state.defaultText);
+    setTextIfChanged(row.working, state.workingText);
+    row.working->setEnabled(state.used);
+    row.bar->setEnabled(state.used);
+    row.arrows->setEnabled(state.used);
+    // While the thumb is dragged the bar's value stays; only its position follows the mouse.
+    if (row.bar->value() != state.barValue) {
+        row.bar->setValue(state.barValue);
+    }
+    row.arrows->setValue(kArrowsRest);
 }
 
-void CAlignmentScreen::enterPressed(std::size_t row) {
-    const int typed = rows_[row].working->text().left(kMaxDigits).toInt();
-    rowAction(row, std::min(typed, kMaxValue));
+void CAlignmentScreen::statusChanged(const std::string& text) {
+    statusText_->setText(QString::fromStdString(text));
 }
 
-void CAlignmentScreen::trackThumb(std::size_t row, int value) {
-    if (!rows_[row].used) {
-        return;
-    }
-    selectedPoint_ = rows_[row].point;
-    const QScopedValueRollback guard(updating_, true);
-    rows_[row].shown = value;
-    rows_[row].working->setText(QString::number(value));
+void CAlignmentScreen::note(const std::string& text) {
+    host_->showNote(text);
 }
 
-void CAlignmentScreen::rowAction(std::size_t row, int value) {
-    auto& r = rows_[row];
-    const int before = r.shown;
-    if (!r.used || host_ == nullptr || !attached_) {
-        showRow(row, before);
-        return;
-    }
-    auto& core = host_->core();
-    const auto outcome = withLink([this, row, value, &core](radioLink& link) {
-        selectedPoint_ = rows_[row].point;
-        showRow(row, value);
-        if (entry_.transmit() && keyed_ && keyedPoint_ != selectedPoint_) {
-            dekey(link);
-        }
-        if (core.operations().isSameRadio(core.record(), link) == 0) {
-            return Outcome::Mismatch;
-        }
-        if (entry_.transmit()) {
-            if (!keyed_) {
-                preparePoint(link);
-            } else {
-                sendSoftpot(value, link);
-            }
-        } else {
-            // Nothing to key on a receiver: every step tunes the point and sends the value.
-            preparePoint(link);
-            sendSoftpot(value, link);
-        }
-        rows_[row].value = value;
-        selectedValue_ = value;
-        return Outcome::Done;
-    });
-    switch (outcome) {
-    case Outcome::Done:
-        break;
-    case Outcome::NoLink:
-        showRow(row, before);
-        showWarningNoLink();
-        break;
-    case Outcome::Mismatch:
-        askReread(true);
-        break;
-    case Outcome::Failed:
-        restoreRow(row);
-        showCommunicationError();
-        break;
-    }
-}
-
-// --- Radio requests through the mapper ---------------------------------------------------------
-
-void CAlignmentScreen::selectMapper() {
-    const auto& info = entry_.info();
-    switch (info.family) {
-    case AlignmentFamily::TxPower:
-        powerMapper_.setLevel(info.selection);
-        break;
-    case AlignmentFamily::TxModulation:
-        modulationMapper_.setKind(info.selection);
-        break;
-    case AlignmentFamily::RxSquelch:
-        squelchMapper_.setSelection(info.bandwidth, info.selection);
-        break;
-    }
-}
-
-void CAlignmentScreen::assignFrequency(std::uint32_t point, radioLink& link) {
-    const auto& record = host_->core().record();
-    switch (entry_.info().family) {
-    case AlignmentFamily::TxPower:
-        powerMapper_.assignFrequency(point, record, link.testMode());
-        break;
-    case AlignmentFamily::TxModulation:
-        modulationMapper_.assignFrequency(point, record, link.testMode());
-        break;
-    case AlignmentFamily::RxSquelch:
-        squelchMapper_.assignFrequency(point, record, link.testMode());
-        break;
-    }
-}
-
-void CAlignmentScreen::sendSoftpot(int value, radioLink& link) {
-    const auto v = static_cast<std::uint32_t>(value);
-    switch (entry_.info().family) {
-    case AlignmentFamily::TxPower:
-        powerMapper_.sendSoftpot(v, link.testMode());
-        break;
-    case AlignmentFamily::TxModulation:
-        modulationMapper_.sendSoftpot(v, link.testMode());
-        break;
-    case AlignmentFamily::RxSquelch:
-        squelchMapper_.sendSoftpot(v, link.testMode());
-        break;
-    }
-}
-
-std::vector<std::size_t> CAlignmentScreen::programSoftpot(int value, radioLink& link) {
-    const auto& record = host_->core().record();
-    const auto v = static_cast<std::uint32_t>(value);
-    switch (entry_.info().family) {
-    case AlignmentFamily::TxPower: {
-        powerMapper_.programSoftpot(record, v, link.testMode());
-        // With channelOption the other level's byte was written as well.
-        std::vector<std::size_t> offsets;
-        for (std::size_t n = 0; n < powerMapper_.writtenCount(); ++n) {
-            offsets.push_back(powerMapper_.writtenOffset(n));
-        }
-        return offsets;
-    }
-    case AlignmentFamily::TxModulation:
-        return {modulationMapper_.programSoftpot(record, v, link.testMode())};
-    case AlignmentFamily::RxSquelch:
-        break;
-    }
-    return {squelchMapper_.programSoftpot(record, v, link.testMode())};
-}
-
-void CAlignmentScreen::preparePoint(radioLink& link) {
-    for (std::size_t i = 0; i < kRowCount; ++i) {
-        const auto& row = rows_[i];
-        if (!row.used || row.point != selectedPoint_) {
-            continue;
-        }
-        assignFrequency(row.point, link);
-        if (entry_.transmit()) {
-            keyedText_ = QString::asprintf(kKeyedFormat, row.mhz);
-        } else {
-            setStatus(QString::asprintf(kTunedFormat, row.mhz));
-        }
-        return;
-    }
-}
-
-void CAlignmentScreen::dekey(radioLink& link) {
-    if (entry_.keying == KeyRequests::Signalling) {
-        link.testMode().dekeySignalling();
+void CAlignmentScreen::readRequested(bool duringLife) {
+    if (duringLife) {
+        host_->rereadRadio();
     } else {
-        link.testMode().dekey();
-    }
-    setStatus(kDekeyedText);
-    keyed_ = false;
-}
-
-// --- Buttons -------------------------------------------------------------------------------------
-
-void CAlignmentScreen::pttToggle() {
-    if (host_ == nullptr || !attached_ || !entry_.transmit()) {
-        return;
-    }
-    const auto outcome = withLink([this](radioLink& link) {
-        if (keyed_) {
-            dekey(link);
-            return Outcome::Done;
-        }
-        keyedText_.clear();
-        keyedPoint_ = selectedPoint_;
-        preparePoint(link);
-        if (entry_.keying == KeyRequests::Signalling) {
-            link.testMode().keyUpSignalling();
-        } else {
-            link.testMode().keyUp();
-        }
-        // From here the radio transmits: the screen says so even if the value fails to go out.
-        keyed_ = true;
-        setStatus(keyedText_.isEmpty() ? QString(kKeyedNowhereText) : keyedText_);
-        sendSoftpot(selectedValue_, link);
-        return Outcome::Done;
-    });
-    if (outcome == Outcome::NoLink) {
-        showWarningNoLink();
-    } else if (outcome == Outcome::Failed) {
-        showCommunicationError();
-    }
-}
-
-void CAlignmentScreen::program() {
-    if (host_ == nullptr || !attached_) {
-        return;
-    }
-    auto& core = host_->core();
-    const auto& info = entry_.info();
-    std::optional<std::pair<std::string_view, MessageIcon>> invalid;
-    programming_.reset();
-    const auto outcome = withLink([&](radioLink& link) {
-        if (core.operations().isSameRadio(core.record(), link) == 0) {
-            return Outcome::Mismatch;
-        }
-        {
-            host_->busyCursor().restore();
-            const auto answer =
-                host_->messages().ask(QString::asprintf(kConfirmFormat, kMaxValue).toStdString(),
-                                      kWarningTitle, MessageIcon::Information);
-            host_->busyCursor().showBusy();
-            if (answer != Answer::Ok) {
-                return Outcome::Done;
-            }
-        }
-        if (entry_.transmit() && keyed_) {
-            dekey(link);
-        }
-        for (std::size_t i = 0; i < kRowCount; ++i) {
-            auto& row = rows_[i];
-            if (!row.used) {
-                continue;
-            }
-            programming_ = i;
-            const auto text = row.working->text().left(kMaxDigits);
-            const int value = text.toInt();
-            showRow(i, value);
-            row.defaultEdit->setText(QString::number(value));
-            if (value > kMaxValue || text.isEmpty()) {
-                invalid = value > kMaxValue
-                              ? std::pair{entry_.illegalText, MessageIcon::Exclamation}
-                              : std::pair{entry_.emptyText, MessageIcon::Information};
-                restoreRow(i);
-                row.defaultEdit->setText(QString::number(row.value));
-                break;
-            }
-            assignFrequency(row.point, link);
-            const auto byte = static_cast<std::uint8_t>(value);
-            for (const auto offset : programSoftpot(value, link)) {
-                core.operations().patchBlockImage(&byte, 1, offset);
-            }
-            link.testMode().writeCodeplugChecksum(core.operations().blockImageChecksum(),
-                                                  core.record().codeplugLayout());
-            row.value = value;
-            core.record().setCell(softpotCell(info, i), static_cast<std::uint32_t>(value));
-        }
-        programming_.reset();
-        return Outcome::Done;
-    });
-    switch (outcome) {
-    case Outcome::Done:
-        if (invalid) {
-            host_->messages().showMessage(std::string(invalid->first), kErrorTitle,
-                                          invalid->second);
-        }
-        break;
-    case Outcome::NoLink:
-        showWarningNoLink();
-        break;
-    case Outcome::Mismatch:
-        askReread(true);
-        break;
-    case Outcome::Failed:
-        for (std::size_t i = 0; i < kRowCount; ++i) {
-            if (rows_[i].used) {
-                restoreRow(i);
-            }
-        }
-        // The row being written shows what the record holds, not a value that may not be there.
-        if (programming_) {
-            rows_[*programming_].defaultEdit->setText(QString::number(softpotOf(*programming_)));
-        }
-        programming_.reset();
-        showCommunicationError();
-        break;
+        host_->readRadio();
     }
 }
 
@@ -691,34 +380,20 @@ void CAlignmentScreen::program() {
 
 namespace {
 
-template <typename Screen>
-std::pair<int, ScreenFactory> factoryOf(const QIcon& pttPicture, const QIcon& programPicture) {
-    return {alignmentType(Screen::kType).menuCommand,
-            [pttPicture, programPicture]() -> IScreenView* {
-                return new Screen(pttPicture, programPicture);
-            }};
+template <std::size_t... Index>
+std::vector<std::pair<int, ScreenFactory>>
+factoriesOf(const QIcon& pttPicture, const QIcon& programPicture, std::index_sequence<Index...>) {
+    return {{kAlignmentTypes[Index].menuCommand, [pttPicture, programPicture]() -> IScreenView* {
+                 return new CAlignmentScreenOf<static_cast<AlignmentType>(Index)>(pttPicture,
+                                                                                  programPicture);
+             }}...};
 }
 
 } // namespace
 
 std::vector<std::pair<int, ScreenFactory>> alignmentScreenFactories(const QIcon& pttPicture,
                                                                     const QIcon& programPicture) {
-    return {
-        factoryOf<CTxHighPower>(pttPicture, programPicture),
-        factoryOf<CTxLowPower>(pttPicture, programPicture),
-        factoryOf<CTxModulation125KHz>(pttPicture, programPicture),
-        factoryOf<CTxModulation20KHz>(pttPicture, programPicture),
-        factoryOf<CTxModulation25KHz>(pttPicture, programPicture),
-        factoryOf<CTxKtd125KHz>(pttPicture, programPicture),
-        factoryOf<CTxKtd20KHz>(pttPicture, programPicture),
-        factoryOf<CTxKtd25KHz>(pttPicture, programPicture),
-        factoryOf<CRxSquelchNbandNormal>(pttPicture, programPicture),
-        factoryOf<CRxSquelchNbandTight>(pttPicture, programPicture),
-        factoryOf<CRxSquelchSbandNormal>(pttPicture, programPicture),
-        factoryOf<CRxSquelchSbandTight>(pttPicture, programPicture),
-        factoryOf<CRxSquelch20KbandNormal>(pttPicture, programPicture),
-        factoryOf<CRxSquelch20KbandTight>(pttPicture, programPicture),
-    };
+    return factoriesOf(pttPicture, programPicture, std::make_index_sequence<kAlignmentTypeCount>{});
 }
 
 } // namespace kavrin::screens

@@ -1,38 +1,54 @@
 // The alignment screen: one form for all fourteen alignment types, five rows of frequency point,
-// default softpot, bar, working softpot and arrows, with PTT Toggle and Program. Everything that
-// differs between the screens comes from their row of the screen table.
+// default softpot, bar, working softpot and arrows, with PTT Toggle and Program. It is a view of
+// an alignmentSession: it draws the rows, forwards the technician's actions and shows what the
+// session reports. Everything that differs between the screens comes from the type's row.
 #pragma once
 
-#include "data/point_mappers.h"
-#include "screens/screen_table.h"
+#include "data/alignment_session.h"
 #include "screens/screen_view.h"
 
 #include <QIcon>
+#include <QScrollBar>
+#include <QTimer>
 #include <QWidget>
 #include <array>
-#include <cstdint>
 #include <functional>
-#include <optional>
-#include <string>
+#include <memory>
 #include <utility>
 #include <vector>
 
 class QLineEdit;
 class QLabel;
 class QPushButton;
-class QScrollBar;
-
-namespace kavrin {
-class radioLink;
-}
 
 namespace kavrin::screens {
 
-inline constexpr std::size_t kRowCount = 5;
+inline constexpr std::size_t kRowCount = kSessionRowCount;
 
-class CAlignmentScreen : public QWidget, public IScreenView {
+// A scroll bar whose auto-repeat the screen can end: a failed action shows modal boxes that
+// swallow the mouse release, and the repeat would go on starting new actions behind them.
+class SoftpotBar : public QScrollBar {
 public:
-    CAlignmentScreen(const ScreenEntry& entry, const QIcon& pttPicture, const QIcon& programPicture,
+    using QScrollBar::QScrollBar;
+    void stopRepeat();
+};
+
+// The spin arrows of a row. The keyboard goes the way the arrows point: Up and Right raise the
+// value, Down and Left lower it.
+class SpinArrows final : public SoftpotBar {
+public:
+    explicit SpinArrows(std::function<void(int)> step, QWidget* parent = nullptr);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    std::function<void(int)> step_;
+};
+
+class CAlignmentScreen : public QWidget, public IScreenView, private ISessionObserver {
+public:
+    CAlignmentScreen(AlignmentType type, const QIcon& pttPicture, const QIcon& programPicture,
                      QWidget* parent = nullptr);
     ~CAlignmentScreen() override;
 
@@ -41,130 +57,73 @@ public:
     void afterShow() override;
     void endTuning() override;
 
-    const ScreenEntry& entry() const { return entry_; }
+    const AlignmentTypeInfo& info() const { return info_; }
+    // The session while the screen is attached; tests reach the watchdog through it.
+    alignmentSession* session() const { return session_.get(); }
 
 private:
     struct Row {
         QLineEdit* frequency = nullptr;
         QLineEdit* defaultEdit = nullptr;
-        QScrollBar* bar = nullptr;
+        SoftpotBar* bar = nullptr;
         QLineEdit* working = nullptr;
-        QScrollBar* arrows = nullptr;
-        std::uint32_t point = 0; // the point cell; 0 when the row is not used
-        int value = 0;           // last value applied or programmed: the restore target
-        int shown = 0;           // what the bar shows now
-        double mhz = 0.0;
-        bool used = false;
+        SpinArrows* arrows = nullptr;
     };
-    // How an action with its own link ended.
-    enum class Outcome { Done, NoLink, Mismatch, Failed };
 
     void buildForm(const QIcon& pttPicture, const QIcon& programPicture);
-    void initialUpdate();
-    bool beginTuning();
-    void selectFirstPoint();
-
-    Outcome withLink(const std::function<Outcome(radioLink&)>& body);
-    void rowAction(std::size_t row, int value);
-    void trackThumb(std::size_t row, int value);
-    void spinAction(std::size_t row, int action);
     void barAction(std::size_t row, int action);
-    void enterPressed(std::size_t row);
-    void pttToggle();
-    void program();
+    void spin(std::size_t row, int delta);
+    void spinAction(std::size_t row, int action);
+    // Runs one session action; a failure ends the repeat of the row's bar and arrows.
+    void act(std::optional<std::size_t> row,
+             const std::function<alignmentSession::Outcome()>& action);
+    void armWatchdog();
+    bool live() const;
 
-    void preparePoint(radioLink& link);
-    void dekey(radioLink& link);
-    void selectMapper();
-    void assignFrequency(std::uint32_t point, radioLink& link);
-    void sendSoftpot(int value, radioLink& link);
-    std::vector<std::size_t> programSoftpot(int value, radioLink& link);
+    void rowChanged(std::size_t row) override;
+    void statusChanged(const std::string& text) override;
+    void note(const std::string& text) override;
+    void readRequested(bool duringLife) override;
 
-    void showRow(std::size_t row, int value);
-    void restoreRow(std::size_t row);
-    void setStatus(const QString& text);
-    std::uint32_t softpotOf(std::size_t row) const;
-    void showWarningNoLink();
-    void showCommunicationError();
-    void askReread(bool duringLife);
-
-    const ScreenEntry& entry_;
+    const AlignmentTypeInfo& info_;
     IScreenHost* host_ = nullptr;
+    std::unique_ptr<alignmentSession> session_;
     std::array<Row, kRowCount> rows_{};
     QLineEdit* statusText_ = nullptr;
     QPushButton* pttButton_ = nullptr;
     QPushButton* programButton_ = nullptr;
     std::vector<QLabel*> statics_;
-    bool keyed_ = false;
-    bool attached_ = false;
+    QTimer watchdog_;
     bool updating_ = false; // the screen itself is moving its controls
-    std::uint32_t keyedPoint_ = 0;
-    std::uint32_t selectedPoint_ = 0;
-    int selectedValue_ = 0;
-    QString keyedText_;
-    std::optional<std::size_t> programming_; // the row Program is writing
-    txPowerMapper powerMapper_;
-    txModulationMapper modulationMapper_;
-    rxSquelchMapper squelchMapper_;
 };
 
 // The fourteen screens: each is the common design with its own row of the table.
-template <AlignmentType Type> class CAlignmentScreenOf : public CAlignmentScreen {
+template <AlignmentType Type> class CAlignmentScreenOf final : public CAlignmentScreen {
 public:
     static constexpr AlignmentType kType = Type;
     CAlignmentScreenOf(const QIcon& pttPicture, const QIcon& programPicture)
-        : CAlignmentScreen(screenSpec(Type), pttPicture, programPicture) {}
+        : CAlignmentScreen(Type, pttPicture, programPicture) {}
 };
 
-class CTxHighPower final : public CAlignmentScreenOf<AlignmentType::TxHighPower> {
-    using CAlignmentScreenOf::CAlignmentScreenOf;
-};
-class CTxLowPower final : public CAlignmentScreenOf<AlignmentType::TxLowPower> {
-    using CAlignmentScreenOf::CAlignmentScreenOf;
-};
-class CTxModulation125KHz final : public CAlignmentScreenOf<AlignmentType::TxModulation125KHz> {
-    using CAlignmentScreenOf::CAlignmentScreenOf;
-};
-class CTxModulation20KHz final : public CAlignmentScreenOf<AlignmentType::TxModulation20KHz> {
-    using CAlignmentScreenOf::CAlignmentScreenOf;
-};
-class CTxModulation25KHz final : public CAlignmentScreenOf<AlignmentType::TxModulation25KHz> {
-    using CAlignmentScreenOf::CAlignmentScreenOf;
-};
-class CTxKtd125KHz final : public CAlignmentScreenOf<AlignmentType::TxKtd125KHz> {
-    using CAlignmentScreenOf::CAlignmentScreenOf;
-};
-class CTxKtd20KHz final : public CAlignmentScreenOf<AlignmentType::TxKtd20KHz> {
-    using CAlignmentScreenOf::CAlignmentScreenOf;
-};
-class CTxKtd25KHz final : public CAlignmentScreenOf<AlignmentType::TxKtd25KHz> {
-    using CAlignmentScreenOf::CAlignmentScreenOf;
-};
-class CRxSquelchNbandNormal final : public CAlignmentScreenOf<AlignmentType::RxSquelchNbandNormal> {
-    using CAlignmentScreenOf::CAlignmentScreenOf;
-};
-class CRxSquelchNbandTight final : public CAlignmentScreenOf<AlignmentType::RxSquelchNbandTight> {
-    using CAlignmentScreenOf::CAlignmentScreenOf;
-};
-class CRxSquelchSbandNormal final : public CAlignmentScreenOf<AlignmentType::RxSquelchSbandNormal> {
-    using CAlignmentScreenOf::CAlignmentScreenOf;
-};
-class CRxSquelchSbandTight final : public CAlignmentScreenOf<AlignmentType::RxSquelchSbandTight> {
-    using CAlignmentScreenOf::CAlignmentScreenOf;
-};
-class CRxSquelch20KbandNormal final
-    : public CAlignmentScreenOf<AlignmentType::RxSquelch20KbandNormal> {
-    using CAlignmentScreenOf::CAlignmentScreenOf;
-};
-class CRxSquelch20KbandTight final
-    : public CAlignmentScreenOf<AlignmentType::RxSquelch20KbandTight> {
-    using CAlignmentScreenOf::CAlignmentScreenOf;
-};
+using CTxHighPower = CAlignmentScreenOf<AlignmentType::TxHighPower>;
+using CTxLowPower = CAlignmentScreenOf<AlignmentType::TxLowPower>;
+using CTxModulation125KHz = CAlignmentScreenOf<AlignmentType::TxModulation125KHz>;
+using CTxModulation20KHz = CAlignmentScreenOf<AlignmentType::TxModulation20KHz>;
+using CTxModulation25KHz = CAlignmentScreenOf<AlignmentType::TxModulation25KHz>;
+using CTxKtd125KHz = CAlignmentScreenOf<AlignmentType::TxKtd125KHz>;
+using CTxKtd20KHz = CAlignmentScreenOf<AlignmentType::TxKtd20KHz>;
+using CTxKtd25KHz = CAlignmentScreenOf<AlignmentType::TxKtd25KHz>;
+using CRxSquelchNbandNormal = CAlignmentScreenOf<AlignmentType::RxSquelchNbandNormal>;
+using CRxSquelchNbandTight = CAlignmentScreenOf<AlignmentType::RxSquelchNbandTight>;
+using CRxSquelchSbandNormal = CAlignmentScreenOf<AlignmentType::RxSquelchSbandNormal>;
+using CRxSquelchSbandTight = CAlignmentScreenOf<AlignmentType::RxSquelchSbandTight>;
+using CRxSquelch20KbandNormal = CAlignmentScreenOf<AlignmentType::RxSquelch20KbandNormal>;
+using CRxSquelch20KbandTight = CAlignmentScreenOf<AlignmentType::RxSquelch20KbandTight>;
 
 using ScreenFactory = std::function<IScreenView*()>;
 
-// The menu command and factory of every alignment screen, for the shell to register; the two
-// pictures are the faces of the PTT Toggle and Program buttons.
+// The menu command and factory of every alignment screen, one per row of the alignment-type
+// table, for the shell to register; the two pictures are the faces of PTT Toggle and Program.
 std::vector<std::pair<int, ScreenFactory>> alignmentScreenFactories(const QIcon& pttPicture,
                                                                     const QIcon& programPicture);
 

@@ -3,10 +3,13 @@
 // the shell needs of a screen it opens in a frame.
 #pragma once
 
+#include "data/alignment_session.h"
 #include "data/user_interface.h"
 #include "link/user_messages.h"
 
 #include <QWidget>
+#include <chrono>
+#include <string>
 
 namespace kavrin {
 class applicationCore;
@@ -26,6 +29,10 @@ public:
     virtual void rereadRadio() = 0;
     // Closes the open screen's frame.
     virtual void closeScreen() = 0;
+    // How long a keyed radio may go without an action before the screen dekeys it; 0 is never.
+    virtual std::chrono::seconds transmitWatchdog() const { return kDefaultTransmitWatchdog; }
+    // A note for the main window's status bar.
+    virtual void showNote(const std::string& text) { static_cast<void>(text); }
 };
 
 class IScreenView {

@@ -22,19 +22,19 @@ CRadioSetup::CRadioSetup(QWidget* parent) : QWidget(parent), picture_(new QLabel
 
 bool CRadioSetup::attachScreen(IScreenHost& host) {
     host_ = &host;
-    host.core().currentScreenId = kRadioSetupScreenId;
+    host.core().screenOpened(kRadioSetupScreenId);
     picture_->setGeometry(2, 4, 572, 554);
     picture_->setFont(screenFont());
     picture_->setAlignment(Qt::AlignCenter);
     picture_->setPixmap(
-        QPixmap(QString::fromStdString(host.core().programDir.string()) + kSetupPictureName));
+        QPixmap(QString::fromStdString(host.core().programDir().string()) + kSetupPictureName));
     picture_->show();
     return true;
 }
 
 void CRadioSetup::endTuning() {
-    if (host_ != nullptr && host_->core().currentScreenId != 0) {
-        host_->core().currentScreenId = 0;
+    if (host_ != nullptr && host_->core().currentScreenId() != 0) {
+        host_->core().screenClosed();
         host_->closeScreen();
     }
 }
@@ -65,12 +65,12 @@ CSerialNoProgram::~CSerialNoProgram() {
 
 bool CSerialNoProgram::attachScreen(IScreenHost& host) {
     host_ = &host;
-    host.core().currentScreenId = kSerialNoScreenId;
+    host.core().screenOpened(kSerialNoScreenId);
     host.core().operations().useNormalModeRequests(true);
     // A failed check tells its one reason; no second "port in use" box follows it.
     if (!serialRadioCheck(host.core(), host.messages())) {
         leaveNormalMode();
-        host.core().currentScreenId = 0;
+        host.core().screenClosed();
         return false;
     }
     return true;
@@ -93,7 +93,7 @@ void CSerialNoProgram::endTuning() {
     if (host_ == nullptr) {
         return;
     }
-    host_->core().currentScreenId = 0;
+    host_->core().screenClosed();
     leaveNormalMode();
     host_->closeScreen();
 }

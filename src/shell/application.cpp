@@ -62,7 +62,6 @@ CPelionTunerApp::~CPelionTunerApp() {
 }
 
 bool CPelionTunerApp::initInstance() {
-    core_.currentScreenId = 0;
     registerScreens();
     mainFrame_ = std::make_unique<CMainFrame>();
     QApplication::setWindowIcon(applicationIcon());
@@ -73,25 +72,24 @@ bool CPelionTunerApp::initInstance() {
 
     // The program's own directory holds the pictures, the help and the report.
     programDir_ = QCoreApplication::applicationDirPath();
-    core_.programDir = programDir_.toStdString();
+    core_.setProgramDir(programDir_.toStdString());
     if (arguments_.size() > 1) {
         commandLineArchive_ = arguments_.at(1);
     }
 
     connect(mainFrame_.get(), &CMainFrame::fileDropped, this, &CPelionTunerApp::loadDroppedFile);
+    // Every way out ends the open screen's tuning as closing it does: the window's close box,
+    // File > Exit, the window system ending the session, the application quitting.
+    connect(mainFrame_.get(), &CMainFrame::closing, this, &CPelionTunerApp::closeScreen);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &CPelionTunerApp::closeScreen);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &CPelionTunerApp::closeScreen);
     connect(mainFrame_->mdiArea(), &QMdiArea::subWindowActivated, this,
             [this] { updateCommandStates(); });
     mainFrame_->show();
 
     screenFrame_ = nullptr;
-    core_.reportAllowed = true;
     recentItemRemoved_ = false;
-    core_.archiveLoaded = false;
-    core_.radioRead = false;
     commandLine_ = false;
-    core_.txPowerPointsPresent = true;
-    core_.txModulationPointsPresent = true;
-    core_.rxPointsPresent = true;
     refreshRecentFiles();
 
     if (!commandLineArchive_.isEmpty()) {
@@ -283,7 +281,7 @@ void CPelionTunerApp::programAllCommand() {
 }
 
 void CPelionTunerApp::rereadRadio() {
-    core_.currentScreenId = 0;
+    core_.screenClosed();
     closeScreenIfIdle();
     readCommand();
 }
@@ -298,8 +296,7 @@ void CPelionTunerApp::displayTuningCommand() {
 }
 
 void CPelionTunerApp::reportClosed() {
-    core_.reportAllowed = true;
-    core_.currentScreenId = 0;
+    core_.reportClosed();
     updateCommandStates();
 }
 
@@ -394,8 +391,8 @@ bool CPelionTunerApp::openScreen(int command) {
         messages().showMessage(kSerialNotBlankText, " NOTE", MessageIcon::Information);
         return false;
     }
-    if (core_.currentScreenId != 0) {
-        if (core_.currentScreenId != screen->screenId) {
+    if (core_.currentScreenId() != 0) {
+        if (core_.currentScreenId() != screen->screenId) {
             messages().showMessage(kScreenOpenText, " NOTE", MessageIcon::Information);
         }
         return false;
@@ -420,7 +417,7 @@ bool CPelionTunerApp::openScreen(int command) {
         QDir::setCurrent(programDir_);
     }
     if (!view->attachScreen(*this)) {
-        core_.currentScreenId = 0;
+        core_.screenClosed();
         closeScreen();
         return false;
     }
@@ -431,7 +428,7 @@ bool CPelionTunerApp::openScreen(int command) {
         if (auto* closing = std::exchange(screenView_, nullptr)) {
             closing->endTuning();
         }
-        core_.currentScreenId = 0;
+        core_.screenClosed();
         updateCommandStates();
     });
     view->widget()->show();
@@ -451,11 +448,11 @@ void CPelionTunerApp::closeScreen() {
         frame->disconnect(this);
         frame->close();
     }
-    core_.currentScreenId = 0;
+    core_.screenClosed();
 }
 
 void CPelionTunerApp::closeScreenIfIdle() {
-    if (core_.currentScreenId == 0) {
+    if (core_.currentScreenId() == 0) {
         closeScreen();
     }
 }
@@ -565,13 +562,25 @@ bool CPelionTunerApp::openDocumentFile(const QString& path) {
         return true;
     }
     core_.loadArchiveByName(path.toStdString());
-    if (!core_.archiveLoaded) {
+    if (!core_.archiveLoaded()) {
         auto files = recentFiles();
         files.removeAll(path);
         setRecentFiles(files);
     }
     updateCommandStates();
-    return core_.archiveLoaded;
+    return core_.archiveLoaded();
+}
+
+std::chrono::seconds CPelionTunerApp::transmitWatchdog() const {
+    bool valid = false;
+    const auto seconds =
+        settings().value(kWatchdogKey, static_cast<qlonglong>(kDefaultTransmitWatchdog.count()))
+            .toLongLong(&valid);
+    return valid && seconds >= 0 ? std::chrono::seconds(seconds) : kDefaultTransmitWatchdog;
+}
+
+void CPelionTunerApp::showNote(const std::string& text) {
+    setStatusText(text);
 }
 
 void CPelionTunerApp::setStatusText(const std::string& text) {
@@ -592,7 +601,7 @@ bool CPelionTunerApp::eventFilter(QObject* watched, QEvent* event) {
     // screen that is open.
     if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
-        showHelpFor(core_.currentScreenId);
+        showHelpFor(core_.currentScreenId());
         return true;
     }
     return QObject::eventFilter(watched, event);

@@ -27,6 +27,8 @@ inline constexpr int kMaxRecentFiles = 4;
 inline constexpr const char* kSettingsOrganization = "Local AppWizard-Generated Applications";
 inline constexpr const char* kSettingsApplication = "Kavrin";
 inline constexpr const char* kHelpBundleName = "Kavrin.chm";
+// The transmit watchdog's time in seconds; 0 turns it off.
+inline constexpr const char* kWatchdogKey = "tuning/transmitWatchdogSeconds";
 
 // Tests pass their own messages and dialogs; without them Qt's are used.
 struct AppSeams {
@@ -78,6 +80,9 @@ public:
     bool printReportTo(const QString& pdfPath);
 
     static void registerScreen(int command, ScreenFactory factory);
+
+    std::chrono::seconds transmitWatchdog() const override;
+    void showNote(const std::string& text) override;
 
     void addRecentFile(const std::filesystem::path& path) override;
     void setStatusText(const std::string& text) override;

@@ -7,16 +7,16 @@ namespace kavrin::shell {
 
 CommandState commandState(const applicationCore& core) {
     CommandState state;
-    state.radioRead = core.radioRead;
-    state.archiveLoaded = core.archiveLoaded;
-    state.reportAllowed = core.reportAllowed;
-    state.currentScreenId = core.currentScreenId;
+    state.radioRead = core.radioRead();
+    state.archiveLoaded = core.archiveLoaded();
+    state.reportAllowed = core.reportAllowed();
+    state.currentScreenId = core.currentScreenId();
     state.txPowerSupported = core.record().isSupported(AlignmentFamily::TxPower);
     state.txModulationSupported = core.record().isSupported(AlignmentFamily::TxModulation);
     state.rxSquelchSupported = core.record().isSupported(AlignmentFamily::RxSquelch);
-    state.txPowerPointsPresent = core.txPowerPointsPresent;
-    state.txModulationPointsPresent = core.txModulationPointsPresent;
-    state.rxPointsPresent = core.rxPointsPresent;
+    state.txPowerPointsPresent = core.txPowerPointsPresent();
+    state.txModulationPointsPresent = core.txModulationPointsPresent();
+    state.rxPointsPresent = core.rxPointsPresent();
     state.codeplugLayout = core.record().codeplugLayout();
     return state;
 }

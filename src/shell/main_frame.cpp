@@ -1,6 +1,7 @@
 // The main window.
 #include "shell/main_frame.h"
 
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -36,6 +37,11 @@ CMainFrame::CMainFrame(QWidget* parent)
 void CMainFrame::setStatusText(const QString& text) {
     messagePane_->setText(text);
     messagePane_->repaint();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    emit closing();
+    QMainWindow::closeEvent(event);
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {

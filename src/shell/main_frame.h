@@ -26,8 +26,11 @@ public:
 
 signals:
     void fileDropped(const QString& path);
+    // The window is closing: the open screen must end its tuning while the program still runs.
+    void closing();
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 

@@ -33,7 +33,6 @@ CliRun runCli(std::vector<std::string> arguments) {
 
 class CliTest : public ::testing::Test {
 protected:
-    void TearDown() override { setCurrentBand(kDefaultBand); }
     std::string path(const char* name) const { return dir.filePath(name).toStdString(); }
 
     test::IsolatedPorts ports;

@@ -29,12 +29,12 @@ TEST_F(ArchiveFlowTest, LoadSetsFlagsIdentityAndRecentFiles) {
     saved.setBand(6);
     ASSERT_TRUE(saveArchive(file("a.spa"), saved, 77));
 
-    core.radioRead = true;
+    core.readSucceeded();
     EXPECT_TRUE(core.loadArchiveByName(file("a.spa")));
-    EXPECT_TRUE(core.archiveLoaded);
-    EXPECT_FALSE(core.radioRead);
-    EXPECT_TRUE(core.txPowerPointsPresent);
-    EXPECT_FALSE(core.rxPointsPresent);
+    EXPECT_TRUE(core.archiveLoaded());
+    EXPECT_FALSE(core.radioRead());
+    EXPECT_TRUE(core.txPowerPointsPresent());
+    EXPECT_FALSE(core.rxPointsPresent());
     EXPECT_EQ(messages.sink.texts(), Trace{"Tuning data has been loaded."});
     EXPECT_EQ(status.last, "Radio Serial No: AB12345678" + std::string(57, ' ') +
                                "Radio Model No: KVR4100U1       ");
@@ -44,7 +44,7 @@ TEST_F(ArchiveFlowTest, LoadSetsFlagsIdentityAndRecentFiles) {
     messages.sink.shown.clear();
     EXPECT_FALSE(core.loadArchiveByName(file("missing.spa")));
     EXPECT_EQ(messages.sink.texts(), Trace{"Archive File could not be opened!!"});
-    EXPECT_TRUE(core.archiveLoaded);
+    EXPECT_TRUE(core.archiveLoaded());
     EXPECT_EQ(core.record().serialNo(), "AB12345678");
     EXPECT_EQ(recent.paths.size(), 1u);
 }
@@ -53,10 +53,10 @@ TEST_F(ArchiveFlowTest, InvalidFileClearsTheIdentityAndSaysNothingIsLoaded) {
     std::ofstream(file("display.txt")) << "\r\n\r\n\t   \t\t**********    R A D I O";
     core.record().setSerialNo("AB12345678");
     core.record().setCell(1, 0, 33);
-    core.archiveLoaded = true;
+    core.archiveLoadSucceeded();
     EXPECT_FALSE(core.loadArchiveByName(file("display.txt")));
     EXPECT_EQ(messages.sink.texts(), Trace{"Invalid file format!! File is not an *.SPA file"});
-    EXPECT_FALSE(core.archiveLoaded);
+    EXPECT_FALSE(core.archiveLoaded());
     EXPECT_EQ(core.record().serialNo(), kNullSerialNo);
     EXPECT_EQ(core.record().getCell(1, 0), 33u) << "cells stay";
     EXPECT_EQ(status.last, kNothingLoadedText);
@@ -71,7 +71,7 @@ TEST_F(ArchiveFlowTest, ConfirmationAndSaveOutcomes) {
     EXPECT_EQ(messages.sink.shown.at(0),
               (test::ShownMessage{"Initialize radio data?", "CONFIRMATION",
                                   MessageIcon::Information, true}));
-    EXPECT_FALSE(core.archiveLoaded);
+    EXPECT_FALSE(core.archiveLoaded());
 
     messages.sink.shown.clear();
     EXPECT_TRUE(core.saveArchiveFile(file("b.spa")));
@@ -82,24 +82,24 @@ TEST_F(ArchiveFlowTest, ConfirmationAndSaveOutcomes) {
 }
 
 TEST_F(ArchiveFlowTest, ReportWaitsForClosedScreensAndMarksItselfShown) {
-    core.programDir = dir.path().toStdString();
-    core.currentScreenId = 2;
+    core.setProgramDir(dir.path().toStdString());
+    core.screenOpened(2);
     EXPECT_FALSE(core.writeReportFile());
     EXPECT_EQ(messages.sink.texts(), Trace{"Please close all windows before continuing"});
     EXPECT_FALSE(std::filesystem::exists(file("display.txt")));
 
-    core.currentScreenId = 0;
-    core.reportAllowed = true;
+    core.screenClosed();
+    core.reportClosed();
     const auto path = core.writeReportFile();
     ASSERT_TRUE(path);
     EXPECT_EQ(*path, file("display.txt"));
     EXPECT_TRUE(std::filesystem::exists(*path));
     core.reportShown(true);
-    EXPECT_FALSE(core.reportAllowed);
-    EXPECT_EQ(core.currentScreenId, 100);
+    EXPECT_FALSE(core.reportAllowed());
+    EXPECT_EQ(core.currentScreenId(), 100);
 
-    core.currentScreenId = 0;
-    core.programDir = file("missing");
+    core.screenClosed();
+    core.setProgramDir(file("missing"));
     EXPECT_TRUE(core.writeReportFile()) << "the command goes on to open it";
     EXPECT_EQ(messages.sink.texts().back(), "display.txt could not be opened!!");
 }

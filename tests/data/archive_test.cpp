@@ -174,12 +174,10 @@ protected:
         dir_ = fs::temp_directory_path() /
                ("kavrin_archive_" + std::to_string(entropy()) + "_" + std::to_string(entropy()));
         fs::create_directories(dir_);
-        setCurrentBand(kDefaultBand);
     }
     void TearDown() override {
         std::error_code ignored;
         fs::remove_all(dir_, ignored);
-        setCurrentBand(kDefaultBand);
     }
 
     fs::path dir_;
@@ -295,11 +293,10 @@ TEST_P(ArchiveRoundTripTest, RestoresTheWholeRecordAndTheCurrentBand) {
     ASSERT_TRUE(saveArchive(path, source, key));
     EXPECT_EQ(readFile(path), encodeArchive(source, key));
 
-    setCurrentBand(kDefaultBand);
     radioRecord loaded;
     ASSERT_EQ(loadArchive(path, loaded), ArchiveLoad::Loaded);
     EXPECT_EQ(stateOf(loaded), stateOf(source));
-    EXPECT_EQ(currentBand(), 11u);
+    EXPECT_EQ(loaded.band(), 11u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, ArchiveRoundTripTest,
@@ -454,11 +451,11 @@ TEST_P(ArchiveDamagedTest, IsRefusedWithTheRecordUntouched) {
     radioRecord record = fullRecord(true);
     record.clearSupported(AlignmentFamily::RxSquelch);
     record.setCell(5, 5, 99);
-    setCurrentBand(3);
+    record.setBand(3);
     const RecordState before = stateOf(record);
     EXPECT_EQ(loadArchive(path, record), ArchiveLoad::InvalidFormat);
     EXPECT_EQ(stateOf(record), before);
-    EXPECT_EQ(currentBand(), 3u);
+    EXPECT_EQ(record.band(), 3u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ArchiveDamagedTest, ::testing::ValuesIn(kDamagedCases),
@@ -488,7 +485,7 @@ TEST_P(ArchiveTakenTest, Loads) {
     radioRecord record;
     EXPECT_EQ(loadArchive(path, record), ArchiveLoad::Loaded);
     EXPECT_EQ(record.codeplugLayout(), GetParam().extended ? 1 : 0);
-    EXPECT_EQ(currentBand(), 11u);
+    EXPECT_EQ(record.band(), 11u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ArchiveTakenTest, ::testing::ValuesIn(kTakenCases),

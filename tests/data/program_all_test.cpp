@@ -76,7 +76,7 @@ TEST_F(ProgramTest, AfterAReadEveryUsedPointIsWrittenOnceAndOneChecksumEnds) {
 
 TEST_F(ProgramTest, WithoutATrustedImageTheBlockIsReadAndEveryWriteIsChecksummed) {
     readFirst();
-    core.radioRead = false; // as after an archive load
+    core.archiveLoadSucceeded(); // as after an archive load
     for (std::uint32_t i = 0; i < kPointCount; ++i) {
         core.record().setCell(1, i, 30 + i);
         core.record().setCell(3, 25 + i, 5 + i);
@@ -98,7 +98,7 @@ TEST_F(ProgramTest, WithoutATrustedImageTheBlockIsReadAndEveryWriteIsChecksummed
 
 TEST_F(ProgramTest, ChannelOptionWritesBothPowerLevelsAndKtdNeedsTheExtendedF3) {
     readFirst({"--layout", "extended"});
-    core.radioRead = false;
+    core.archiveLoadSucceeded();
     core.record().setChannelOption(1);
     core.record().setCell(2, 15, 11);
     core.record().setCell(2, 16, 12);

@@ -27,7 +27,7 @@ TEST_F(CoreTest, StandardRadioIsReadWithItsTrafficProgressAndIdentity) {
     EXPECT_EQ(status.last, "Radio Serial No: KV00012345" + std::string(57, ' ') +
                                "Radio Model No: KVR4100U1       ");
     EXPECT_EQ(cursor.depth, 0);
-    EXPECT_TRUE(core.radioRead);
+    EXPECT_TRUE(core.radioRead());
 
     const auto& record = core.record();
     const auto block = test::readRadioBlock(kStandardBlockAddress);
@@ -64,7 +64,7 @@ TEST_F(CoreTest, ExtendedRadioOfABandWithMissingPointsReadsKtdAndLeavesMissingPo
     EXPECT_EQ(record.getCell(2, 15), block[62]);
     EXPECT_EQ(record.getCell(2, 16), block[63]);
     EXPECT_EQ(record.getCell(2, 17), block[64]);
-    EXPECT_EQ(currentBand(), 1u);
+    EXPECT_EQ(core.record().band(), 1u);
 }
 
 struct IdentityFailure {
@@ -86,7 +86,7 @@ TEST_P(BadIdentity, EndsTheReadWithItsBoxAndLeavesTheSerialInvalid) {
     EXPECT_EQ(messages.sink.shown[0].title, "Error !!");
     EXPECT_EQ(core.record().serialNo(), "Invalid");
     EXPECT_NE(status.last.find("Radio Serial No: Invalid"), std::string::npos);
-    EXPECT_FALSE(core.radioRead);
+    EXPECT_FALSE(core.radioRead());
     EXPECT_EQ(cursor.depth, 0);
     const auto events = trace();
     const auto& end = GetParam().trafficEnd;
@@ -141,10 +141,10 @@ TEST_F(CoreTest, OldFirmwareIsStandardLayoutWithoutAskingForFeatures) {
 
 TEST_F(CoreTest, FailedLayoutQueryChangesNothing) {
     startRadio({"--refuse", "15"});
-    core.radioRead = true;
+    core.readSucceeded();
     EXPECT_FALSE(core.readFlow(progress));
     EXPECT_EQ(messages.sink.texts(), Trace{"Unable to read radio hardware information !!"});
-    EXPECT_FALSE(core.radioRead);
+    EXPECT_FALSE(core.radioRead());
     EXPECT_EQ(core.record().serialNo(), kNullSerialNo);
     EXPECT_TRUE(progress.texts.empty());
 }

@@ -47,12 +47,8 @@ std::size_t countOf(const std::string& text, const std::string& part) {
     return count;
 }
 
-// currentBand is process-wide: every test sets its own and leaves the default behind.
 class ReportTest : public ::testing::Test {
 protected:
-    void SetUp() override { setCurrentBand(kDefaultBand); }
-    void TearDown() override { setCurrentBand(kDefaultBand); }
-
     void expectGolden(const char* name) {
         const std::string text = reportText(record);
         const fs::path golden = fs::path(__FILE__).parent_path() / "golden" / name;

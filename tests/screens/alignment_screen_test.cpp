@@ -34,14 +34,12 @@ private slots:
     void init() {
         ports = std::make_unique<test::IsolatedPorts>();
         messages = std::make_unique<test::RecordingMessages>();
-        setCurrentBand(kDefaultBand);
     }
 
     void cleanup() {
         app.reset();
         radio.reset();
         ports.reset();
-        setCurrentBand(kDefaultBand);
     }
 
     // Every screen of the table: its opening requests, the rows it uses, its live request while
@@ -114,7 +112,7 @@ private slots:
 
         auto mark = logSize();
         QVERIFY(app->openScreen(command));
-        QCOMPARE(app->core().currentScreenId, type.screenId);
+        QCOMPARE(app->core().currentScreenId(), type.screenId);
         QCOMPARE(requestsSince(mark), opening);
         QVERIFY(messages->shown.empty());
 
@@ -201,7 +199,7 @@ private slots:
         mark = logSize();
         app->screenFrame()->close();
         QCOMPARE(requestsSince(mark), closing);
-        QCOMPARE(app->core().currentScreenId, 0);
+        QCOMPARE(app->core().currentScreenId(), 0);
     }
 
     // A softpot above 63 is clamped in the record; rows without a point are unsupported; with no
@@ -457,7 +455,7 @@ private slots:
         radio = std::make_unique<test::SimRadio>(*ports, QStringList{"--refuse", "0"});
         QVERIFY(app->openScreen(shell::kCmdRxSquelchSbandTight));
         QCOMPARE(messages->texts(), std::vector<std::string>{"Radio Communication Error!!"});
-        QCOMPARE(app->core().currentScreenId, 0);
+        QCOMPARE(app->core().currentScreenId(), 0);
         QVERIFY(app->screenFrame() == nullptr);
         QCOMPARE(requestsSince(0), (Trace{"x17", "x0", "x1", "x22"}));
     }
@@ -471,7 +469,7 @@ private slots:
         QCOMPARE(messages->shown.back(),
                  (test::ShownMessage{"Serial No. mismatch!! Read in new radio?", "WARNING",
                                      MessageIcon::Information, true}));
-        QCOMPARE(app->core().currentScreenId, 0);
+        QCOMPARE(app->core().currentScreenId(), 0);
         QVERIFY(app->screenFrame() == nullptr);
 
         radio = std::make_unique<test::SimRadio>(*ports);
@@ -512,8 +510,7 @@ private:
         QVERIFY(app->initInstance());
         app->core().record() = readRecord;
         app->core().operations().blockImage() = image;
-        app->core().radioRead = true;
-        app->core().updatePointsPresent();
+        app->core().readSucceeded();
         messages->shown.clear();
     }
 

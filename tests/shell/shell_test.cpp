@@ -35,7 +35,7 @@ public:
     explicit StandInScreen(int id) : id_(id) {}
     QWidget* widget() override { return this; }
     bool attachScreen(screens::IScreenHost& host) override {
-        host.core().currentScreenId = id_;
+        host.core().screenOpened(id_);
         return true;
     }
 
@@ -65,7 +65,6 @@ private slots:
         QSettings(kSettingsOrganization, kSettingsApplication).clear();
         ports = std::make_unique<test::IsolatedPorts>();
         messages = std::make_unique<test::RecordingMessages>();
-        setCurrentBand(kDefaultBand);
     }
 
     void cleanup() {
@@ -159,7 +158,7 @@ private slots:
     void oneScreenAtATime() {
         start();
         QVERIFY(app->openScreen(kCmdTxHighPower));
-        QCOMPARE(app->core().currentScreenId, 2);
+        QCOMPARE(app->core().currentScreenId(), 2);
         QCOMPARE(app->screenFrame()->windowTitle(), QString("Tx High Power"));
         QCOMPARE(app->screenFrame()->geometry(), QRect(30, 30, 816, 400));
         QVERIFY(!app->openScreen(kCmdTxHighPower));
@@ -173,10 +172,10 @@ private slots:
         QCOMPARE(messages->texts().back(), std::string("Serial No. is not blank"));
 
         app->screenFrame()->close();
-        QCOMPARE(app->core().currentScreenId, 0);
+        QCOMPARE(app->core().currentScreenId(), 0);
         QVERIFY(app->openScreen(kCmdTxLowPower));
         app->closeScreen();
-        QCOMPARE(app->core().currentScreenId, 0);
+        QCOMPARE(app->core().currentScreenId(), 0);
         // A screen that cannot attach (no radio here) closes its frame again.
         QVERIFY(!app->openScreen(kCmdRxSquelchNbandNormal));
         QVERIFY(app->screenFrame() == nullptr);
@@ -191,7 +190,7 @@ private slots:
         dialogs.openPath = archive;
         messages->answers = {Answer::Ok};
         app->runCommand(kCmdLoadArchive);
-        QVERIFY(app->core().archiveLoaded);
+        QVERIFY(app->core().archiveLoaded());
         QCOMPARE(app->recentFiles(), QStringList{archive});
         QCOMPARE(visibleTexts(app->menu("&File")).mid(9),
                  (QStringList{"Print Set&up...", "-", "&1 " + archive, "-", "Exit"}));
@@ -208,7 +207,7 @@ private slots:
     void commandLineArchiveLoadsWithoutAskingAndADropAsksFirst() {
         const auto archive = saveSampleArchive("c.spa");
         start({"kavrin", archive});
-        QVERIFY(app->core().archiveLoaded);
+        QVERIFY(app->core().archiveLoaded());
         QCOMPARE(messages->texts(), std::vector<std::string>{"Tuning data has been loaded."});
 
         messages->shown.clear();
@@ -236,7 +235,7 @@ private slots:
         QFETCH(int, screenId);
         QFETCH(QString, page);
         start();
-        app->core().currentScreenId = screenId;
+        app->core().screenOpened(screenId);
         QTest::keyClick(app->mainFrame(), Qt::Key_F1);
         QVERIFY(helpWindow().currentSource().path().endsWith("Kavrin.chm/" + page) ||
                 helpWindow().currentSource().path().endsWith("/" + page));
@@ -249,7 +248,7 @@ private slots:
         app->runCommand(kCmdDisplayTuning);
         auto* view = app->reportView();
         QVERIFY(view != nullptr);
-        QCOMPARE(app->core().currentScreenId, 100);
+        QCOMPARE(app->core().currentScreenId(), 100);
         QVERIFY(!app->action(kCmdDisplayTuning)->isEnabled());
         QVERIFY(app->action(kCmdPrint)->isEnabled());
         const auto text = view->toPlainText();
@@ -268,8 +267,8 @@ private slots:
         QVERIFY(printed.read(4) == "%PDF");
 
         app->mainFrame()->mdiArea()->activeSubWindow()->close();
-        QCOMPARE(app->core().currentScreenId, 0);
-        QVERIFY(app->core().reportAllowed);
+        QCOMPARE(app->core().currentScreenId(), 0);
+        QVERIFY(app->core().reportAllowed());
         QVERIFY(app->action(kCmdDisplayTuning)->isEnabled());
     }
 
@@ -278,7 +277,7 @@ private slots:
         start();
         app->core().record().setSerialNo(kBlankSerialNo);
         QVERIFY(app->openScreen(kCmdProgramSerialNo));
-        QCOMPARE(app->core().currentScreenId, 15);
+        QCOMPARE(app->core().currentScreenId(), 15);
         QCOMPARE(app->screenFrame()->windowTitle(), QString("Program Radio Serial No."));
         QVERIFY(app->core().operations().usesNormalModeRequests());
         auto* edit = findByName<QLineEdit>("New Radio Serial No");
@@ -295,7 +294,7 @@ private slots:
         QCOMPARE(update->toolTip(), QString("Update"));
 
         app->screenFrame()->close();
-        QCOMPARE(app->core().currentScreenId, 0);
+        QCOMPARE(app->core().currentScreenId(), 0);
         QVERIFY(!app->core().operations().usesNormalModeRequests());
     }
 
@@ -306,7 +305,7 @@ private slots:
         QVERIFY(!app->openScreen(kCmdProgramSerialNo));
         QCOMPARE(messages->shown.size(), std::size_t{1});
         QCOMPARE(messages->shown[0].title, std::string("WARNING"));
-        QCOMPARE(app->core().currentScreenId, 0);
+        QCOMPARE(app->core().currentScreenId(), 0);
         QVERIFY(app->screenFrame() == nullptr);
         QVERIFY(!app->core().operations().usesNormalModeRequests());
     }
@@ -315,7 +314,7 @@ private slots:
         radio = std::make_unique<test::SimRadio>(*ports, QStringList{"--firmware", "R0105"});
         start();
         QVERIFY(app->openScreen(kCmdRadioSetup));
-        QCOMPARE(app->core().currentScreenId, 12);
+        QCOMPARE(app->core().currentScreenId(), 12);
         auto* picture = app->screenFrame()->findChild<QLabel*>("setupPicture");
         QVERIFY(picture != nullptr);
         QCOMPARE(picture->pixmap().size(), QSize(572, 554));
@@ -327,7 +326,7 @@ private slots:
         QCOMPARE(app->mainFrame()->statusText(), QString("Radio Firmware Version: R01.05"));
         app->runCommand(kCmdReset);
         QCOMPARE(messages->texts().back(), std::string("Radio has been reset!!"));
-        QCOMPARE(app->core().currentScreenId, 12);
+        QCOMPARE(app->core().currentScreenId(), 12);
 
         radio.reset();
         app->runCommand(kCmdReset);
@@ -361,7 +360,6 @@ private:
         for (std::size_t i = 0; i < kPointCount; ++i) {
             record.setCell(pointCell(PointGroup::TxPower, i), kBandTable[6].transmitOffsets[i]);
         }
-        setCurrentBand(kDefaultBand);
         const auto path = dir.filePath(name);
         saveArchive(path.toStdString(), record, 99);
         return path;

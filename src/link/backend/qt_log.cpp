@@ -11,6 +11,7 @@ namespace {
 Q_LOGGING_CATEGORY(lcSerial, "kavrin.link.serial", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcProtocol, "kavrin.link.protocol", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcDiscovery, "kavrin.link.discovery", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcCore, "kavrin.data", QtWarningMsg)
 
 const QLoggingCategory& category(Channel channel) {
     switch (channel) {
@@ -19,9 +20,11 @@ const QLoggingCategory& category(Channel channel) {
     case Channel::Protocol:
         return lcProtocol();
     case Channel::Discovery:
+        return lcDiscovery();
+    case Channel::Core:
         break;
     }
-    return lcDiscovery();
+    return lcCore();
 }
 
 QString text(std::string_view message) {
