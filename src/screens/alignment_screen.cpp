@@ -353,8 +353,9 @@ void CAlignmentScreen::rowChanged(std::size_t index) {
     row.working->setEnabled(state.used);
     row.bar->setEnabled(state.used);
     row.arrows->setEnabled(state.used);
-    // While the thumb is dragged the bar's value stays; only its position follows the mouse.
-    if (row.bar->value() != state.barValue) {
+    // While the thumb is dragged it follows the mouse. Otherwise the bar is set even to the value
+    // it has, which also puts back a position that a step has already moved.
+    if (!row.bar->isSliderDown()) {
         row.bar->setValue(state.barValue);
     }
     row.arrows->setValue(kArrowsRest);

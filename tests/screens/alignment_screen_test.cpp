@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QtTest>
 #include <optional>
@@ -489,6 +490,125 @@ private slots:
         QVERIFY(app->progressView() != nullptr);
     }
 
+    // Every way out of the program ends an open screen's tuning as closing it does, also with
+    // the radio keyed: File > Exit and the window's close box.
+    void leavingTheProgramEndsTuning_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<bool>("exitCommand");
+        QTest::addColumn<Trace>("closing");
+        QTest::newRow("Exit, keyed transmit screen")
+            << int(shell::kCmdTxHighPower) << true << Trace{"x1", "x22"};
+        QTest::newRow("Exit, keyed signalling screen")
+            << int(shell::kCmdTxKtd125) << true << Trace{"x28", "x1", "x22"};
+        QTest::newRow("close box, keyed signalling screen")
+            << int(shell::kCmdTxKtd25) << false << Trace{"x28", "x1", "x22"};
+    }
+
+    void leavingTheProgramEndsTuning() {
+        QFETCH(int, command);
+        QFETCH(bool, exitCommand);
+        QFETCH(Trace, closing);
+        startRead({"--layout", "extended"});
+        QVERIFY(app->openScreen(command));
+        click("PTT Toggle");
+        QVERIFY(status().startsWith("Radio is currently keyed up"));
+        const auto mark = logSize();
+        if (exitCommand) {
+            app->runCommand(shell::kCmdExit);
+        } else {
+            app->mainFrame()->close();
+        }
+        QCOMPARE(requestsSince(mark), closing);
+        QCOMPARE(app->core().currentScreenId(), 0);
+        app.reset();
+        QCOMPARE(requestsSince(mark), closing);
+    }
+
+    // With the cable pulled, a held arrow, a page click, held spin arrows or Enter each show the
+    // failure once: the boxes swallow the mouse release, so the repeat must end with the action.
+    void aPulledCableStopsTheRepeat_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("held bar arrow") << "arrow";
+        QTest::newRow("page click") << "page";
+        QTest::newRow("held spin arrow") << "spin";
+        QTest::newRow("Enter") << "enter";
+    }
+
+    void aPulledCableStopsTheRepeat() {
+        QFETCH(QString, how);
+        startRead();
+        QVERIFY(app->openScreen(shell::kCmdRxSquelchNbandNormal));
+        const int before = bar(0)->value();
+        radio.reset();
+        QScrollBar* held = nullptr;
+        QPoint at;
+        if (how == "arrow" || how == "page") {
+            held = bar(0);
+            at = how == "arrow" ? QPoint(held->width() - 4, held->height() / 2)
+                                : QPoint(held->width() * 3 / 4, held->height() / 2);
+            bar(0)->setValue(bar(0)->minimum()); // leave room to the right of the thumb
+        } else if (how == "spin") {
+            held = control<QScrollBar>("F1 softpot arrows");
+            at = QPoint(held->width() / 2, 2);
+        }
+        messages->shown.clear();
+        if (held != nullptr) {
+            QTest::mousePress(held, Qt::LeftButton, {}, at);
+        } else {
+            QTest::keyClick(edit(0, "working softpot"), Qt::Key_Return);
+        }
+        // Longer than the repeat's first delay and several of its periods.
+        QTest::qWait(1200);
+        if (held != nullptr) {
+            QTest::mouseRelease(held, Qt::LeftButton, {}, at);
+        }
+        QCOMPARE(messages->texts(),
+                 (std::vector<std::string>{
+                     "No device detected. Please check the connection.",
+                     "COM Port is currently in use by another application or radio isn't "
+                     "connected"}));
+        if (how != "arrow" && how != "page") {
+            QCOMPARE(bar(0)->value(), before);
+        }
+        app->closeScreen();
+    }
+
+    // The keyboard on the spin arrows goes the way the arrows point.
+    void spinArrowKeysFollowTheArrows() {
+        startRead();
+        const auto cell = softpotCell(alignmentType(AlignmentType::RxSquelchNbandTight), 0);
+        app->core().record().setCell(cell, 20);
+        QVERIFY(app->openScreen(shell::kCmdRxSquelchNbandTight));
+        auto* arrows = control<QScrollBar>("F1 softpot arrows");
+        const std::vector<std::pair<Qt::Key, int>> keys{
+            {Qt::Key_Up, 21}, {Qt::Key_Right, 22}, {Qt::Key_Down, 21}, {Qt::Key_Left, 20}};
+        for (const auto& [key, expected] : keys) {
+            arrows->setFocus();
+            QTest::keyClick(arrows, key);
+            QCOMPARE(bar(0)->value(), expected);
+            QCOMPARE(edit(0, "working softpot")->text(), QString::number(expected));
+        }
+        QTest::mouseClick(arrows, Qt::LeftButton, {}, QPoint(arrows->width() / 2, 2));
+        QCOMPARE(bar(0)->value(), 21);
+    }
+
+    // A radio left keyed is dekeyed by the watchdog with PTT Toggle's request; the note goes to
+    // the main window's status bar.
+    void theWatchdogDekeysAnIdleTransmitter() {
+        QSettings(shell::kSettingsOrganization, shell::kSettingsApplication)
+            .setValue(shell::kWatchdogKey, 1);
+        startRead();
+        QVERIFY(app->openScreen(shell::kCmdTxLowPower));
+        click("PTT Toggle");
+        const auto mark = logSize();
+        QTRY_COMPARE_WITH_TIMEOUT(status(), QString("Radio is currently dekeyed"), 5000);
+        QCOMPARE(requestsSince(mark), Trace{"x13"});
+        QCOMPARE(app->mainFrame()->statusText(),
+                 QString("Transmitter dekeyed after 1 s without activity"));
+        QSettings(shell::kSettingsOrganization, shell::kSettingsApplication)
+            .remove(shell::kWatchdogKey);
+    }
+
 private:
     void startRead(const QStringList& options = {}) {
         radio = std::make_unique<test::SimRadio>(*ports, options);
@@ -542,37 +662,35 @@ private:
     QString status() const { return control<QLineEdit>("Status line")->text(); }
     void click(const char* name) { QTest::mouseClick(control<QPushButton>(name), Qt::LeftButton); }
 
-    std::size_t logSize() const { return radio->events().size(); }
+    std::size_t logSize() const { return radio->log().size(); }
 
     // The radio's log since a mark, compactly: "x17" (execute 17), "x8=40" (a softpot value),
     // "x6@150.000" (a test channel), "w8045=5c" (a codeplug write).
     Trace requestsSince(std::size_t mark) const {
         Trace out;
-        const auto events = radio->events();
+        const auto events = radio->log();
         for (std::size_t i = mark; i < events.size(); ++i) {
             const auto& event = events[i];
-            const auto kind = event.value("event").toString();
-            if (kind == "execute") {
-                auto text = "x" + QString::number(event.value("request").toInt());
-                if (event.contains("value")) {
-                    text += "=" + QString::number(event.value("value").toInt());
-                } else if (event.contains("secondMHz")) {
-                    text += "@" + QString::number(event.value("secondMHz").toDouble(), 'f', 3);
+            if (event.kind == test::RadioEvent::Kind::Execute) {
+                auto text = "x" + QString::number(event.request.value_or(-1));
+                if (event.value) {
+                    text += "=" + QString::number(*event.value);
+                } else if (event.secondMHz) {
+                    text += "@" + QString::number(*event.secondMHz, 'f', 3);
                 }
                 out << text;
-            } else if (kind == "write") {
-                out << "w" + QString::number(event.value("offset").toInt()) + "=" +
-                           event.value("bytes").toString();
+            } else if (event.kind == test::RadioEvent::Kind::Write) {
+                out << "w" + QString::number(event.offset.value_or(-1)) + "=" +
+                           QString::fromStdString(event.bytes);
             }
         }
         return out;
     }
     QString lastWriteHex(int offset) const {
         QString last;
-        for (const auto& event : radio->events()) {
-            if (event.value("event").toString() == "write" &&
-                event.value("offset").toInt() == offset) {
-                last = event.value("bytes").toString();
+        for (const auto& event : radio->log()) {
+            if (event.kind == test::RadioEvent::Kind::Write && event.offset == offset) {
+                last = QString::fromStdString(event.bytes);
             }
         }
         return last;
