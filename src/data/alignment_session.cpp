@@ -2,15 +2,12 @@
 #include "data/alignment_session.h"
 
 #include "data/application_core.h"
+#include "data/radio_failure.h"
 #include "data/radio_messages.h"
-#include "data/text_exception.h"
-#include "link/exceptions.h"
-#include "link/log.h"
 #include "link/radio_link.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <exception>
 
 namespace kavrin {
 
@@ -166,20 +163,11 @@ void alignmentSession::endTuning() {
     const auto outcome = withLink([this](radioLink& link) {
         auto& commands = link.testMode();
         // Each request is tried on its own: leaving the test state matters more than a failure.
-        const auto attempt = [](const char* name, auto request) {
-            try {
-                request();
-            } catch (const Exception& error) {
-                log::info(log::Channel::Core, std::string("end of tuning: ") + name +
-                                                  " failed, error " +
-                                                  std::to_string(error.errorValue()));
-            }
-        };
         if (info_.signallingTest) {
-            attempt("stopSignallingTest", [&] { commands.stopSignallingTest(); });
+            radioWorkFailed("stopSignallingTest", [&] { commands.stopSignallingTest(); });
         }
-        attempt("exitTestMode", [&] { commands.exitTestMode(); });
-        attempt("resetRadio", [&] { commands.resetRadio(); });
+        radioWorkFailed("exitTestMode", [&] { commands.exitTestMode(); });
+        radioWorkFailed("resetRadio", [&] { commands.resetRadio(); });
         return Outcome::Done;
     });
     if (outcome == Outcome::NoLink) {
@@ -194,23 +182,16 @@ alignmentSession::Outcome
 alignmentSession::withLink(const std::function<Outcome(radioLink&)>& body) {
     BusyCursorGuard busy(services_.cursor);
     bool opened = false;
-    try {
-        radioLink link;
-        opened = true;
-        return body(link);
-        // The link closes here; a failed close counts as a failed action.
-    } catch (const Exception& error) {
-        log::info(log::Channel::Core,
-                  "tuning action failed: link error " + std::to_string(error.errorValue()));
-    } catch (const textException& error) {
-        log::info(log::Channel::Core, "tuning action failed: " + error.text());
-    } catch (const std::exception& error) {
-        // Not a radio failure but a fault of ours; the radio is treated as failed all the same,
-        // so that the screen restores its rows.
-        log::warning(log::Channel::Core,
-                     std::string("tuning action ended by an unexpected error: ") + error.what());
+    auto outcome = Outcome::Failed;
+    if (radioWorkFailed("tuning action", [&] {
+            radioLink link;
+            opened = true;
+            outcome = body(link);
+            // The link closes here; a failed close counts as a failed action.
+        })) {
+        return opened ? Outcome::Failed : Outcome::NoLink;
     }
-    return opened ? Outcome::Failed : Outcome::NoLink;
+    return outcome;
 }
 
 void alignmentSession::showWarningNoLink() {

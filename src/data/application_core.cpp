@@ -2,6 +2,7 @@
 #include "data/application_core.h"
 
 #include "data/archive.h"
+#include "data/radio_failure.h"
 #include "data/report.h"
 #include "data/softpot_programmer.h"
 #include "link/radio_link.h"
@@ -91,22 +92,25 @@ void applicationCore::reportClosed() {
 
 int applicationCore::layoutQuery() {
     BusyCursorGuard busy(services_.cursor);
-    try {
+    int layout = 0;
+    const bool failed = radioWorkFailed("layout query", [&] {
         radioLink link(kNormalProtocolMode);
         std::array<char, 8> version{};
         std::uint16_t length = 0;
         link.normalMode().queryFirmwareVersion(reinterpret_cast<std::uint8_t*>(version.data()),
                                                &length);
         if (leadingNumber(version.data() + 1, 2) < kFeatureLayoutVersion) {
-            return 0;
+            return;
         }
         std::uint8_t flags = 0;
         link.normalMode().queryFeatureFlags(&flags, &length);
-        return (flags & kExtendedLayoutFlag) != 0 ? 1 : 0;
-    } catch (...) {
+        layout = (flags & kExtendedLayoutFlag) != 0 ? 1 : 0;
+    });
+    if (failed) {
         services_.messages.showMessage(kHardwareInfoFailedText, "ERROR", MessageIcon::Exclamation);
         return -1;
     }
+    return layout;
 }
 
 bool applicationCore::readFlow(IProgress& progress) {
@@ -117,9 +121,7 @@ bool applicationCore::readFlow(IProgress& progress) {
         return false;
     }
     record_.setCodeplugLayout(layout);
-    try {
-        operations_.readRadio(record_, progress);
-    } catch (...) {
+    if (radioWorkFailed("read", [&] { operations_.readRadio(record_, progress); })) {
         record_.setSerialNo(kInvalidSerialNo);
         busy.release();
         services_.messages.showMessage(kReadFailedText, kErrorTitle, MessageIcon::Exclamation);
@@ -137,12 +139,12 @@ bool applicationCore::readFlow(IProgress& progress) {
 
 void applicationCore::regionCheck() {
     std::uint8_t region = 0;
-    try {
-        radioLink link;
-        services_.pause.pause(kTestModeSettleTime);
-        std::uint16_t length = 0;
-        link.testMode().queryRegion(&region, &length);
-    } catch (...) {
+    if (radioWorkFailed("region query", [&] {
+            radioLink link;
+            services_.pause.pause(kTestModeSettleTime);
+            std::uint16_t length = 0;
+            link.testMode().queryRegion(&region, &length);
+        })) {
         services_.messages.showMessage(kRegionFailedText, kErrorTitle, MessageIcon::Exclamation);
         return;
     }
@@ -166,26 +168,27 @@ bool applicationCore::programAllChecks() {
 
 bool applicationCore::programFlow(IProgress& progress) {
     BusyCursorGuard busy(services_.cursor);
-    try {
-        int same = 0;
+    bool sameRadio = false;
+    const bool failed = radioWorkFailed("Program All", [&] {
         {
             radioLink link;
-            same = operations_.isSameRadio(record_, link);
+            sameRadio = operations_.isSameRadio(record_, link) != 0;
         }
-        if (same == 0) {
-            busy.release();
-            services_.messages.showMessage(kSerialMismatchText, " Radio Program Error",
-                                           MessageIcon::Exclamation);
-            return false;
+        if (sameRadio) {
+            softpotProgrammer programmer(record_, operations_, progress, radioRead_);
+            programmer.run();
         }
-        softpotProgrammer programmer(record_, operations_, progress, radioRead_);
-        programmer.run();
-    } catch (...) {
-        busy.release();
+    });
+    busy.release();
+    if (failed) {
         services_.messages.showMessage(kProgramFailedText, "ERROR", MessageIcon::Exclamation);
         return false;
     }
-    busy.release();
+    if (!sameRadio) {
+        services_.messages.showMessage(kSerialMismatchText, " Radio Program Error",
+                                       MessageIcon::Exclamation);
+        return false;
+    }
     services_.messages.showMessage(kProgramDoneText, kNoteTitle, MessageIcon::Information);
     return true;
 }

@@ -1,6 +1,7 @@
 // Reset and firmware version.
 #include "data/radio_utilities.h"
 
+#include "data/radio_failure.h"
 #include "link/radio_link.h"
 
 namespace kavrin {
@@ -24,10 +25,10 @@ std::string formatFirmwareVersion(const std::array<std::uint8_t, 5>& answer) {
 
 bool resetRadioCommand(const UserInterface& ui) {
     BusyCursorGuard busy(ui.cursor);
-    try {
-        radioLink link;
-        link.testMode().resetRadio();
-    } catch (...) {
+    if (radioWorkFailed("reset", [] {
+            radioLink link;
+            link.testMode().resetRadio();
+        })) {
         ui.messages.showMessage(kResetFailedText, kErrorTitle, MessageIcon::Exclamation);
         return false;
     }
@@ -39,11 +40,11 @@ bool resetRadioCommand(const UserInterface& ui) {
 std::optional<std::string> firmwareVersionCommand(const UserInterface& ui) {
     BusyCursorGuard busy(ui.cursor);
     std::array<std::uint8_t, 5> answer{};
-    try {
-        radioLink link;
-        std::uint16_t length = 0;
-        link.testMode().queryFirmwareVersion(answer.data(), &length);
-    } catch (...) {
+    if (radioWorkFailed("firmware version", [&] {
+            radioLink link;
+            std::uint16_t length = 0;
+            link.testMode().queryFirmwareVersion(answer.data(), &length);
+        })) {
         ui.messages.showMessage(kVersionFailedText, kErrorTitle, MessageIcon::Exclamation);
         return std::nullopt;
     }

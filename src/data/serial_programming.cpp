@@ -1,6 +1,7 @@
 // The serial-number check and write.
 #include "data/serial_programming.h"
 
+#include "data/radio_failure.h"
 #include "data/radio_messages.h"
 #include "link/radio_link.h"
 
@@ -33,23 +34,19 @@ template <typename Work> Exchange onNormalLink(applicationCore& core, Work work)
         ~Restore() { operations.useNormalModeRequests(normal); }
     } restore{core.operations(), wasNormal};
     std::optional<radioLink> link;
-    try {
-        link.emplace(kNormalProtocolMode);
-    } catch (...) {
+    if (radioWorkFailed("serial-number link", [&] { link.emplace(kNormalProtocolMode); })) {
         return Exchange::NoLink;
     }
-    try {
-        const auto outcome = work(*link);
-        link.reset();
-        return outcome;
-    } catch (...) {
-        // The close of a failed exchange must not hide the failure itself.
-        try {
+    auto outcome = Exchange::RequestFailed;
+    if (radioWorkFailed("serial-number exchange", [&] {
+            outcome = work(*link);
             link.reset();
-        } catch (...) {
-        }
+        })) {
+        // The close of a failed exchange must not hide the failure itself.
+        radioWorkFailed("serial-number link close", [&] { link.reset(); });
         return Exchange::RequestFailed;
     }
+    return outcome;
 }
 
 void tell(IUserMessages& messages, Exchange outcome) {
