@@ -206,8 +206,8 @@ void txModulationMapper::assignFrequency(std::uint32_t offset, const radioRecord
         lowByte(record.getCell(softpotCell(alignmentType(AlignmentType::TxLowPower), *point))));
 }
 
-WrittenOffsets txModulationMapper::programSoftpot(const radioRecord& record,
-                                                  std::uint32_t value, commandSetBase& link) {
+WrittenOffsets txModulationMapper::programSoftpot(const radioRecord& record, std::uint32_t value,
+                                                  commandSetBase& link) {
     const auto point = modulationPoint(record.bandInfo(), kind_, offset_);
     if (!point) {
         throw textException(kModulationProgramText);

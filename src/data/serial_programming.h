@@ -11,7 +11,8 @@ namespace kavrin {
 inline constexpr const char* kSerialEntryLengthText = "Serial No. must be exactly 10 characters";
 inline constexpr const char* kSerialEntryCharactersText =
     "Serial No. must belong to '0'-'9' or 'A'-'Z' characters";
-inline constexpr const char* kSerialProgrammedText = "Serial No. has been successfully programmed !!";
+inline constexpr const char* kSerialProgrammedText =
+    "Serial No. has been successfully programmed !!";
 
 // Over a normal-mode link: true when the radio's serial number is the record's (ten blanks for
 // the blank radio this is for). A changed radio, a failed request and a link that cannot be
