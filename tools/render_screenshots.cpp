@@ -1,6 +1,7 @@
 // kavrin-screenshots DIR: renders the main window, the progress screen, the report window and
 // three alignment screens (transmit, signalling system, squelch) to PNG files with the offscreen
 // platform, from a sample archive and a virtual radio, for the README and for review.
+#include "data/alignment_types.h"
 #include "data/archive.h"
 #include "link/virtual_ports.h"
 #include "shell/application.h"
@@ -104,14 +105,16 @@ int main(int argc, char* argv[]) {
     }
 
     struct Shot {
-        int command;
+        AlignmentType type;
         const char* file;
     };
-    for (const auto& shot : {Shot{shell::kCmdTxHighPower, "tx-high-power-screen.png"},
-                             Shot{shell::kCmdTxKtd20, "ktd-20khz-screen.png"},
-                             Shot{shell::kCmdRxSquelchNbandNormal, "rx-squelch-screen.png"}}) {
-        if (!app.openScreen(shot.command)) {
-            std::fprintf(stderr, "screen %d did not open\n", shot.command);
+    for (const auto& shot : {Shot{AlignmentType::TxHighPower, "tx-high-power-screen.png"},
+                             Shot{AlignmentType::TxKtd20KHz, "ktd-20khz-screen.png"},
+                             Shot{AlignmentType::RxSquelchNbandNormal, "rx-squelch-screen.png"}}) {
+        const auto& type = alignmentType(shot.type);
+        if (!app.openScreen(type.menuCommand)) {
+            std::fprintf(stderr, "screen %.*s did not open\n",
+                         static_cast<int>(type.cliName.size()), type.cliName.data());
             ok = false;
             continue;
         }

@@ -3,6 +3,8 @@
 // toolbar, the button faces and both screen pictures.
 #include "shell/artwork.h"
 
+#include "data/command_ids.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLinearGradient>
@@ -16,14 +18,6 @@
 
 namespace kavrin::shell {
 namespace {
-
-// Command ids of the toolbar; the shell's command table names the same numbers.
-constexpr int kLoadArchiveCommand = 32771;
-constexpr int kSaveArchiveCommand = 32772;
-constexpr int kReadRadioCommand = 32773;
-constexpr int kProgramAllCommand = 32774;
-constexpr int kPrintCommand = 57607;
-constexpr int kAboutCommand = 57664;
 
 // One palette for everything, so the toolbar, the buttons and the pictures belong together.
 const QColor kInk(0x1d, 0x23, 0x2b);
@@ -706,22 +700,22 @@ void drawWaves(QPainter& p, QPointF tip, qreal firstRadius, int count, const QCo
 QIcon commandIcon(int commandId) {
     void (*paint)(QPainter&) = nullptr;
     switch (commandId) {
-    case kLoadArchiveCommand:
+    case kCmdLoadArchive:
         paint = paintLoadArchive;
         break;
-    case kSaveArchiveCommand:
+    case kCmdSaveArchive:
         paint = paintSaveArchive;
         break;
-    case kReadRadioCommand:
+    case kCmdReadRadio:
         paint = paintReadRadio;
         break;
-    case kProgramAllCommand:
+    case kCmdProgramAll:
         paint = paintProgramAll;
         break;
-    case kPrintCommand:
+    case kCmdPrint:
         paint = paintPrint;
         break;
-    case kAboutCommand:
+    case kCmdAbout:
         paint = paintAbout;
         break;
     default:

@@ -24,9 +24,8 @@ inline constexpr const char* kPttToggleButton = "PTT Toggle";
 inline constexpr const char* kProgramButton = "Program";
 inline constexpr const char* kUpdateButton = "Update";
 
-// The toolbar image of a command: Load Archive File (32771), Save Archive File (32772), Read
-// Radio Information and Softpots (32773), Program All (32774), Print (57607) and About (57664).
-// Any other id gives an empty icon.
+// The toolbar image of a command (data/command_ids.h): Load Archive File, Save Archive File, Read
+// Radio Information and Softpots, Program All, Print and About. Any other id gives an empty icon.
 QIcon commandIcon(int commandId);
 
 // A handheld radio with its tuning knob, at 16, 32 and 64 pixels.

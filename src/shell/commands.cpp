@@ -21,10 +21,52 @@ CommandState commandState(const applicationCore& core) {
     return state;
 }
 
+namespace {
+
+bool dataPresent(const CommandState& s) {
+    return s.radioRead || s.archiveLoaded;
+}
+
+bool pointsPresent(PointGroup group, const CommandState& s) {
+    switch (group) {
+    case PointGroup::TxPower:
+        return s.txPowerPointsPresent;
+    case PointGroup::TxModulation:
+        return s.txModulationPointsPresent;
+    case PointGroup::Receive:
+        return s.rxPointsPresent;
+    }
+    return false;
+}
+
+bool familySupported(AlignmentFamily family, const CommandState& s) {
+    switch (family) {
+    case AlignmentFamily::TxPower:
+        return s.txPowerSupported;
+    case AlignmentFamily::TxModulation:
+        return s.txModulationSupported;
+    case AlignmentFamily::RxSquelch:
+        return s.rxSquelchSupported;
+    }
+    return false;
+}
+
+// An alignment screen needs data of a radio that has its family and uses some of its points.
+// The types with only the middle point keep their softpots in the extended layout's block
+// alone, so a radio of the standard layout has nothing for them to tune.
+bool alignmentEnabled(const AlignmentTypeInfo& type, const CommandState& s) {
+    return familySupported(type.family, s) && dataPresent(s) && pointsPresent(type.points, s) &&
+           (!type.middlePointOnly || s.codeplugLayout == 1);
+}
+
+} // namespace
+
 bool commandEnabled(int command, const CommandState& s) {
-    const bool dataPresent = s.radioRead || s.archiveLoaded;
+    if (const auto* type = typeOfCommand(command)) {
+        return alignmentEnabled(*type, s);
+    }
+    const bool data = dataPresent(s);
     const bool noScreen = s.currentScreenId == 0;
-    const bool modulation = s.txModulationSupported && dataPresent && s.txModulationPointsPresent;
     switch (command) {
     case kCmdLoadArchive:
     case kCmdReadRadio:
@@ -32,34 +74,16 @@ bool commandEnabled(int command, const CommandState& s) {
     case kCmdSaveArchive:
     case kCmdReset:
     case kCmdFwVersion:
-        return dataPresent;
+        return data;
     case kCmdProgramAll:
-        return dataPresent && noScreen;
+        return data && noScreen;
     case kCmdDisplayTuning:
-        return dataPresent && s.reportAllowed;
+        return data && s.reportAllowed;
     case kCmdPrint:
     case kCmdPrintPreview:
         return s.reportViewActive;
     case kCmdRecentFile:
         return s.recentFilesPresent;
-    case kCmdTxHighPower:
-    case kCmdTxLowPower:
-        return s.txPowerSupported && dataPresent && s.txPowerPointsPresent;
-    case kCmdTxModulation125:
-    case kCmdTxModulation20:
-    case kCmdTxModulation25:
-        return modulation;
-    case kCmdTxKtd125:
-    case kCmdTxKtd20:
-    case kCmdTxKtd25:
-        return modulation && s.codeplugLayout == 1;
-    case kCmdRxSquelchNbandNormal:
-    case kCmdRxSquelchNbandTight:
-    case kCmdRxSquelchSbandNormal:
-    case kCmdRxSquelchSbandTight:
-    case kCmdRxSquelch20KbandNormal:
-    case kCmdRxSquelch20KbandTight:
-        return s.rxSquelchSupported && dataPresent && s.rxPointsPresent;
     case kCmdProgramSerialNo:
         return s.radioRead;
     case kCmdPrintSetup:

@@ -1,12 +1,16 @@
 // The application's commands: their ids, their menu layout and texts, and the rule that says
-// when each one is available. Nothing here depends on a window system, so the rules are tested
-// as a table.
+// when each one is available. The alignment types' menu items and screens come from the
+// alignment-type table. Nothing here depends on a window system, so the rules are tested as a
+// table.
 #pragma once
 
+#include "data/alignment_types.h"
 #include "data/application_core.h"
 #include "data/command_ids.h"
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -74,21 +78,24 @@ struct Submenu {
     std::span<const MenuEntry> entries;
 };
 
-inline constexpr std::array kTxPowerItems{MenuEntry{kCmdTxHighPower, "&High"},
-                                          MenuEntry{kCmdTxLowPower, "&Low"}};
-inline constexpr std::array kTxModulationItems{MenuEntry{kCmdTxModulation125, "Mo&d. 12.5KHz"},
-                                               MenuEntry{kCmdTxModulation20, "Mod. 20&KHz"},
-                                               MenuEntry{kCmdTxModulation25, "M&od. 25KHz"}};
-inline constexpr std::array kSignalingItems{MenuEntry{kCmdTxKtd125, "K&TD 12.5KHz"},
-                                            MenuEntry{kCmdTxKtd20, "KTD 20&KHz"},
-                                            MenuEntry{kCmdTxKtd25, "KT&D 25KHz"}};
-inline constexpr std::array kRxSquelchItems{
-    MenuEntry{kCmdRxSquelchNbandNormal, "Squelch 12.5KHz-band &Normal"},
-    MenuEntry{kCmdRxSquelchNbandTight, "Squelch 12.5KHz-band &Tight"},
-    MenuEntry{kCmdRxSquelchSbandNormal, "Squelch 25KHz-&band Normal"},
-    MenuEntry{kCmdRxSquelchSbandTight, "Squelch 25KHz-b&and Tight"},
-    MenuEntry{kCmdRxSquelch20KbandNormal, "Squelch 20&KHz-band Normal"},
-    MenuEntry{kCmdRxSquelch20KbandTight, "Squelch 20K&Hz-band Tight"}};
+// The items of one Alignment submenu: the alignment types placed in it, in the table's order.
+template <AlignmentSubmenu Placement> constexpr auto submenuItems() {
+    constexpr auto count = static_cast<std::size_t>(
+        std::ranges::count(kAlignmentTypes, Placement, &AlignmentTypeInfo::submenu));
+    std::array<MenuEntry, count> items{};
+    std::size_t next = 0;
+    for (const auto& type : kAlignmentTypes) {
+        if (type.submenu == Placement) {
+            items[next++] = MenuEntry{type.menuCommand, type.menuText};
+        }
+    }
+    return items;
+}
+
+inline constexpr auto kTxPowerItems = submenuItems<AlignmentSubmenu::TxPower>();
+inline constexpr auto kTxModulationItems = submenuItems<AlignmentSubmenu::TxModulation>();
+inline constexpr auto kSignalingItems = submenuItems<AlignmentSubmenu::Signaling>();
+inline constexpr auto kRxSquelchItems = submenuItems<AlignmentSubmenu::RxSquelch>();
 
 // The Alignment menu: the submenus at positions 0, 1, 2 and 4, a separator at 3. Each submenu
 // item takes the rule of its first command.
@@ -99,6 +106,22 @@ inline constexpr std::array<std::optional<Submenu>, 5> kAlignmentMenu{{
     std::nullopt,
     Submenu{"Rx S&quelch", kRxSquelchItems},
 }};
+
+// A submenu placement that the menu above does not show would leave its types unreachable, and
+// an empty submenu has no first command to take its rule from.
+constexpr bool alignmentMenuHoldsEveryType() {
+    std::size_t items = 0;
+    for (const auto& submenu : kAlignmentMenu) {
+        if (submenu) {
+            if (submenu->entries.empty()) {
+                return false;
+            }
+            items += submenu->entries.size();
+        }
+    }
+    return items == kAlignmentTypes.size();
+}
+static_assert(alignmentMenuHoldsEveryType());
 
 inline constexpr std::array kUtilitiesMenu{MenuEntry{kCmdProgramSerialNo, "&Program Serial No."},
                                            kSeparator, MenuEntry{kCmdReset, "&Reset"}, kSeparator,
@@ -127,24 +150,50 @@ struct ScreenCommand {
     int left, top, right, bottom;
 };
 
-inline constexpr std::array<ScreenCommand, 16> kScreenCommands{{
-    {kCmdTxHighPower, 2, "Tx High Power", 30, 30, 846, 430},
-    {kCmdTxLowPower, 3, "Tx Low Power", 30, 30, 846, 430},
-    {kCmdTxModulation125, 4, "Tx Modulation 12.5KHz", 30, 30, 846, 430},
-    {kCmdTxModulation20, 5, "Tx Modulation 20KHz", 30, 30, 846, 430},
-    {kCmdTxModulation25, 6, "Tx Modulation 25KHz", 30, 30, 846, 430},
-    {kCmdTxKtd125, 18, "Tx KTD Signaling System Modulation 12.5KHz", 30, 30, 846, 430},
-    {kCmdTxKtd20, 19, "Tx KTD Signaling System Modulation 20KHz", 30, 30, 846, 430},
-    {kCmdTxKtd25, 20, "Tx KTD Signaling System Modulation 25KHz", 30, 30, 846, 430},
-    {kCmdRxSquelchNbandNormal, 7, "Rx Squelch 12.5KHz-band Normal", 30, 30, 846, 430},
-    {kCmdRxSquelchNbandTight, 8, "Rx Squelch 12.5KHz-band Tight", 30, 30, 846, 430},
-    {kCmdRxSquelchSbandNormal, 9, "Rx Squelch 25KHz-band Normal", 30, 30, 846, 430},
-    {kCmdRxSquelchSbandTight, 10, "Rx Squelch 25KHz-band Tight", 30, 30, 846, 430},
-    {kCmdRxSquelch20KbandNormal, 16, "Rx Squelch 20KHz-band Normal", 30, 30, 846, 430},
-    {kCmdRxSquelch20KbandTight, 17, "Rx Squelch 20KHz-band Tight", 30, 30, 846, 430},
-    {kCmdProgramSerialNo, 15, "Program Radio Serial No.", 30, 30, 620, 280},
-    {kCmdRadioSetup, 12, "Radio Setup", 10, 10, 596, 599},
-}};
+// The screens that are not alignment types.
+inline constexpr std::array kUtilityScreens{
+    ScreenCommand{kCmdProgramSerialNo, 15, "Program Radio Serial No.", 30, 30, 620, 280},
+    ScreenCommand{kCmdRadioSetup, 12, "Radio Setup", 10, 10, 596, 599},
+};
+
+// Every alignment type's screen in the table's order, then the utility screens.
+constexpr auto makeScreenCommands() {
+    std::array<ScreenCommand, kAlignmentTypes.size() + kUtilityScreens.size()> commands{};
+    std::size_t next = 0;
+    for (const auto& type : kAlignmentTypes) {
+        commands[next++] = ScreenCommand{.command = type.menuCommand,
+                                         .screenId = type.screenId,
+                                         .title = type.title,
+                                         .left = kAlignmentFrame.left,
+                                         .top = kAlignmentFrame.top,
+                                         .right = kAlignmentFrame.right,
+                                         .bottom = kAlignmentFrame.bottom};
+    }
+    for (const auto& utility : kUtilityScreens) {
+        commands[next++] = utility;
+    }
+    return commands;
+}
+
+inline constexpr auto kScreenCommands = makeScreenCommands();
+
+// A command opens one screen and a screen id names one screen, which the current-screen id and
+// the help topic rely on; id 0 means that no screen is open.
+constexpr bool screenCommandsDistinct() {
+    for (std::size_t i = 0; i < kScreenCommands.size(); ++i) {
+        if (kScreenCommands[i].screenId == 0) {
+            return false;
+        }
+        for (std::size_t j = i + 1; j < kScreenCommands.size(); ++j) {
+            if (kScreenCommands[i].command == kScreenCommands[j].command ||
+                kScreenCommands[i].screenId == kScreenCommands[j].screenId) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(screenCommandsDistinct());
 
 const ScreenCommand* screenCommand(int command);
 

@@ -1,6 +1,9 @@
-// The help window: a text browser over the help bundle with back, forward and home, the table
-// from screen ids to help topics, and the application's one instance of the window.
+// The help window: a text browser over the help bundle with back, forward and home, the topic
+// of each screen (an alignment screen's from the alignment-type table), and the application's
+// one instance of the window.
 #include "shell/help_window.h"
+
+#include "data/alignment_types.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,41 +13,19 @@
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <array>
+#include <string_view>
 #include <utility>
 
 namespace kavrin::shell {
 namespace {
 
-constexpr const char* kTxPowerTopic = "Menu_Selections/Alignment_Options/TX_Power.htm";
-constexpr const char* kTxModulationTopic = "Menu_Selections/Alignment_Options/TX_Modulation.htm";
-constexpr const char* kRxSquelchTopic = "Menu_Selections/Alignment_Options/RX_Squelch.htm";
-constexpr const char* kUtilitiesTopic = "Menu_Selections/Utilities.htm";
-constexpr const char* kSignalingTopic = "Menu_Selections/Alignment_Options/TX_Signaling_System.htm";
+// The serial-number screen is a utility, not an alignment type, so its page is named here.
+constexpr int kSerialNoScreenId = 15;
+constexpr std::string_view kUtilitiesTopic = "Menu_Selections/Utilities.htm";
 
-struct ScreenTopic {
-    int screenId;
-    const char* topic;
-};
-
-// Screens that have a page of their own; every other id opens the start page.
-constexpr std::array<ScreenTopic, 15> kScreenTopics{{
-    {2, kTxPowerTopic},
-    {3, kTxPowerTopic},
-    {4, kTxModulationTopic},
-    {5, kTxModulationTopic},
-    {6, kTxModulationTopic},
-    {7, kRxSquelchTopic},
-    {8, kRxSquelchTopic},
-    {9, kRxSquelchTopic},
-    {10, kRxSquelchTopic},
-    {16, kRxSquelchTopic},
-    {17, kRxSquelchTopic},
-    {15, kUtilitiesTopic},
-    {18, kSignalingTopic},
-    {19, kSignalingTopic},
-    {20, kSignalingTopic},
-}};
+QString fromView(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 QString missingPageHtml(const QString& path) {
     return QStringLiteral("<html><body><p>This help page is missing: %1</p></body></html>")
@@ -81,10 +62,11 @@ void destroyHelpWindow() {
 } // namespace
 
 QString helpTopic(int currentScreenId) {
-    for (const ScreenTopic& entry : kScreenTopics) {
-        if (entry.screenId == currentScreenId) {
-            return QString::fromLatin1(entry.topic);
-        }
+    if (const auto* type = typeOfScreen(currentScreenId)) {
+        return fromView(type->helpTopic);
+    }
+    if (currentScreenId == kSerialNoScreenId) {
+        return fromView(kUtilitiesTopic);
     }
     return {};
 }

@@ -1,9 +1,15 @@
-// The enabling rule of every command in every state that matters, as one table.
+// The enabling rule of every command in every state that matters, as one table; the alignment
+// types' screens and menu items.
 #include "shell/commands.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
+#include <string_view>
+#include <vector>
 
 namespace kavrin::shell {
 namespace {
@@ -174,6 +180,55 @@ TEST(ScreenCommands, EveryScreenCommandHasItsFrame) {
         EXPECT_EQ(screen->screenId, id);
     }
     EXPECT_EQ(screenCommand(kCmdReadRadio), nullptr);
+}
+
+// Each alignment type is one screen in the alignment frame and one item of its own submenu.
+TEST(AlignmentTypes, EachTypeIsOneScreenAndOneMenuItem) {
+    const std::map<AlignmentSubmenu, std::string_view> submenuTitles{
+        {AlignmentSubmenu::TxPower, "Tx &Power"},
+        {AlignmentSubmenu::TxModulation, "Tx &Modulation"},
+        {AlignmentSubmenu::Signaling, "Tx Si&gnaling System"},
+        {AlignmentSubmenu::RxSquelch, "Rx S&quelch"}};
+    for (const auto& type : kAlignmentTypes) {
+        SCOPED_TRACE(type.cliName);
+        EXPECT_EQ(std::ranges::count(kScreenCommands, type.menuCommand, &ScreenCommand::command),
+                  1);
+        const auto* screen = screenCommand(type.menuCommand);
+        ASSERT_NE(screen, nullptr);
+        EXPECT_EQ(screen->screenId, type.screenId);
+        EXPECT_EQ(screen->title, type.title);
+        EXPECT_EQ((std::array{screen->left, screen->top, screen->right, screen->bottom}),
+                  (std::array{kAlignmentFrame.left, kAlignmentFrame.top, kAlignmentFrame.right,
+                              kAlignmentFrame.bottom}));
+
+        std::vector<std::string_view> placements;
+        for (const auto& submenu : kAlignmentMenu) {
+            for (const auto& entry : submenu ? submenu->entries : std::span<const MenuEntry>{}) {
+                if (entry.command == type.menuCommand) {
+                    placements.push_back(submenu->title);
+                    EXPECT_EQ(entry.text, type.menuText);
+                }
+            }
+        }
+        EXPECT_EQ(placements, std::vector{submenuTitles.at(type.submenu)});
+    }
+}
+
+// An item whose access key another item of its submenu already has cannot be reached by it.
+TEST(AlignmentTypes, AccessKeysDifferWithinEachSubmenu) {
+    for (const auto& submenu : kAlignmentMenu) {
+        if (!submenu) {
+            continue;
+        }
+        std::set<char> keys;
+        for (const auto& entry : submenu->entries) {
+            const auto amp = entry.text.find('&');
+            ASSERT_TRUE(amp != std::string_view::npos && amp + 1 < entry.text.size()) << entry.text;
+            const auto key =
+                static_cast<char>(std::tolower(static_cast<unsigned char>(entry.text[amp + 1])));
+            EXPECT_TRUE(keys.insert(key).second) << submenu->title << ": " << entry.text;
+        }
+    }
 }
 
 } // namespace

@@ -1,5 +1,8 @@
-// The help system and the drawn pictures: the screen-to-topic table, the help bundle's pages and
-// links, the help window on real and missing pages, and the sizes and content of every picture.
+// The help system and the drawn pictures: the screen-to-topic table, every alignment type's page,
+// the help bundle's pages and links, the help window on real and missing pages, and the sizes and
+// content of every picture.
+#include "data/alignment_types.h"
+#include "data/command_ids.h"
 #include "shell/artwork.h"
 #include "shell/help_window.h"
 
@@ -135,6 +138,16 @@ private slots:
             const QString page =
                 topic.isEmpty() ? QString::fromLatin1(kavrin::shell::kHelpStartPage) : topic;
             QVERIFY2(QFileInfo(QDir(bundleDir()), page).isFile(), qPrintable(page));
+        }
+    }
+
+    // A new alignment type brings its page: the topic its screen asks for is in the bundle.
+    void everyAlignmentTypeHasItsPage() {
+        for (const auto& type : kavrin::kAlignmentTypes) {
+            const QString topic = QString::fromLatin1(
+                type.helpTopic.data(), static_cast<qsizetype>(type.helpTopic.size()));
+            QCOMPARE(helpTopic(type.screenId), topic);
+            QVERIFY2(QFileInfo(QDir(bundleDir()), topic).isFile(), qPrintable(topic));
         }
     }
 
@@ -274,7 +287,9 @@ private slots:
 
     void toolbarImages_data() {
         QTest::addColumn<int>("commandId");
-        for (const int id : {32771, 32772, 32773, 32774, 57607, 57664}) {
+        for (const int id :
+             {kavrin::kCmdLoadArchive, kavrin::kCmdSaveArchive, kavrin::kCmdReadRadio,
+              kavrin::kCmdProgramAll, kavrin::kCmdPrint, kavrin::kCmdAbout}) {
             QTest::addRow("command %d", id) << id;
         }
     }
@@ -291,7 +306,8 @@ private slots:
     }
 
     void noImageForOtherCommands() {
-        for (const int id : {0, 32775, 32804, 57606, 57665}) {
+        for (const int id : std::initializer_list<int>{0, 32775, kavrin::kCmdDisplayTuning,
+                                                       kavrin::kCmdPrintSetup, kavrin::kCmdExit}) {
             QVERIFY2(kavrin::shell::commandIcon(id).isNull(), qPrintable(QString::number(id)));
         }
     }
