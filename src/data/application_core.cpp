@@ -42,7 +42,6 @@ constexpr const char* kArchiveLoadedText = "Tuning data has been loaded.";
 constexpr const char* kArchiveSaveFailedText = "Archive File could not be saved!!";
 constexpr const char* kArchiveSavedText = "Tuning data has been saved.";
 constexpr const char* kCloseWindowsText = "Please close all windows before continuing";
-constexpr int kReportScreenId = 100;
 
 // The number made by the leading decimal digits of a text; none gives 0.
 int leadingNumber(const char* text, std::size_t length) {

@@ -38,4 +38,10 @@ enum CommandId : int {
     kCmdAbout = 57664,
 };
 
+// The ids of the windows that are not alignment screens (those are in the alignment-type table),
+// as the application's current-screen id holds them.
+inline constexpr int kRadioSetupScreenId = 12;
+inline constexpr int kSerialNoScreenId = 15;
+inline constexpr int kReportScreenId = 100;
+
 } // namespace kavrin

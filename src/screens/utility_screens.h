@@ -2,6 +2,7 @@
 // radio.
 #pragma once
 
+#include "data/command_ids.h"
 #include "screens/screen_view.h"
 
 #include <QIcon>
@@ -10,9 +11,6 @@
 #include <QPushButton>
 
 namespace kavrin::screens {
-
-inline constexpr int kRadioSetupScreenId = 12;
-inline constexpr int kSerialNoScreenId = 15;
 
 // How to connect the radio: the picture "setup.bmp" from the program's directory. A missing
 // picture leaves the area empty.

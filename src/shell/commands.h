@@ -152,8 +152,9 @@ struct ScreenCommand {
 
 // The screens that are not alignment types.
 inline constexpr std::array kUtilityScreens{
-    ScreenCommand{kCmdProgramSerialNo, 15, "Program Radio Serial No.", 30, 30, 620, 280},
-    ScreenCommand{kCmdRadioSetup, 12, "Radio Setup", 10, 10, 596, 599},
+    ScreenCommand{kCmdProgramSerialNo, kSerialNoScreenId, "Program Radio Serial No.", 30, 30, 620,
+                  280},
+    ScreenCommand{kCmdRadioSetup, kRadioSetupScreenId, "Radio Setup", 10, 10, 596, 599},
 };
 
 // Every alignment type's screen in the table's order, then the utility screens.

@@ -20,7 +20,6 @@ namespace kavrin::shell {
 namespace {
 
 // The serial-number screen is a utility, not an alignment type, so its page is named here.
-constexpr int kSerialNoScreenId = 15;
 constexpr std::string_view kUtilitiesTopic = "Menu_Selections/Utilities.htm";
 
 QString fromView(std::string_view text) {
