@@ -1,6 +1,8 @@
 // Command dispatch and the commands of kavrin-cli.
 #include "cli/cli.h"
 
+#include "cli/command_support.h"
+#include "cli/tune.h"
 #include "data/application_core.h"
 #include "data/archive.h"
 #include "data/radio_utilities.h"
@@ -38,6 +40,16 @@ constexpr const char* kUsage =
     "  show FILE.spa                      print the archive's contents\n"
     "  set-serial TEXT                    program the serial number of a blank radio\n"
     "                                     (ten characters 0-9, A-Z)\n"
+    "  tune --list                        list the alignment screens by name\n"
+    "  tune SCREEN [--archive FILE.spa] [--point N] [--key] [--value V] [--program]\n"
+    "       [--yes] [--watchdog SECONDS] [--hold SECONDS]\n"
+    "                                     read the radio (or load the archive), open the\n"
+    "                                     alignment screen, select point N (1-5), PTT\n"
+    "                                     Toggle, enter V as the point's working softpot,\n"
+    "                                     Program (--yes answers the confirmation), keep\n"
+    "                                     the screen open for --hold seconds, then close\n"
+    "                                     it; --watchdog dekeys an idle keyed radio after\n"
+    "                                     SECONDS (default 120, 0 never)\n"
     "\n"
     "Options:\n"
     "  --verbose    log every frame, retry and port decision to standard error\n"
@@ -47,22 +59,12 @@ constexpr const char* kUsage =
     "  KAVRIN_VIRTUAL_PORTS  directory of virtual radios; when set, only they are listed\n"
     "  KAVRIN_DEBUG          as --verbose\n"
     "\n"
-    "Exit status: 0 success, 1 the work failed or was cancelled, 2 bad command line.\n";
-
-// The arguments after the command: positional ones and --options, some taking a value.
-struct Arguments {
-    std::vector<std::string> positional;
-    std::map<std::string, std::string> values;
-    std::set<std::string> flags;
-
-    std::optional<std::string> value(const std::string& name) const {
-        const auto it = values.find(name);
-        return it == values.end() ? std::nullopt : std::optional(it->second);
-    }
-};
+    "Exit status: 0 success, 1 the work failed or was cancelled, 2 bad command line,\n"
+    "130 tune ended by Ctrl-C (a second Ctrl-C ends at once, leaving the radio as it is).\n";
 
 struct CommandSpec {
     std::size_t positional;
+    std::size_t optionalPositional; // how many more it may take
     std::set<std::string> valueOptions;
     std::set<std::string> flagOptions;
     std::function<int(Console&, const Arguments&)> run;
@@ -88,26 +90,16 @@ std::optional<Arguments> parse(const CommandSpec& command, const std::vector<std
             return std::nullopt;
         }
     }
-    if (parsed.positional.size() != command.positional) {
-        problem = command.positional == 0 ? "takes no arguments" : "needs one argument";
+    const auto count = parsed.positional.size();
+    const auto most = command.positional + command.optionalPositional;
+    if (count < command.positional || count > most) {
+        problem = most == 0                    ? "takes no arguments"
+                  : most == command.positional ? "needs one argument"
+                                               : "takes at most one argument";
         return std::nullopt;
     }
     return parsed;
 }
-
-// The application core wired to the console.
-struct Session {
-    explicit Session(Console& console)
-        : messages(console), scope(messages),
-          core(ApplicationServices{messages, cursor, status, pause, recent}) {}
-    ConsoleMessages messages;
-    ScopedUserMessages scope;
-    NoBusyCursor cursor;
-    RememberedStatusLine status;
-    SleepingPause pause;
-    NoRecentFiles recent;
-    applicationCore core;
-};
 
 int portsCommand(Console& console, const Arguments&) {
     PortList ports;
@@ -137,7 +129,7 @@ template <typename Command> int utilityCommand(Console& console, Command command
     return command(UserInterface{messages, cursor, status}) ? kExitOk : kExitFailed;
 }
 
-bool writeReportTo(Session& session, const std::string& path) {
+bool writeReportTo(ConsoleCore& session, const std::string& path) {
     if (!writeReport(path, session.core.record())) {
         session.messages.showMessage(std::string(path) + " could not be opened!!", "ERROR",
                                      MessageIcon::Exclamation);
@@ -147,16 +139,8 @@ bool writeReportTo(Session& session, const std::string& path) {
 }
 
 int readCommand(Console& console, const Arguments& arguments) {
-    Session session(console);
-    bool read = false;
-    {
-        ConsoleProgress progress(console, "Reading Softpots from radio...");
-        read = session.core.readFlow(progress);
-    }
-    if (!session.status.last().empty()) {
-        console.out << session.status.last() << '\n';
-    }
-    if (!read) {
+    ConsoleCore session(console);
+    if (!readRadio(session, console)) {
         return kExitFailed;
     }
     bool ok = true;
@@ -170,7 +154,7 @@ int readCommand(Console& console, const Arguments& arguments) {
 }
 
 int programCommand(Console& console, const Arguments& arguments) {
-    Session session(console);
+    ConsoleCore session(console);
     if (arguments.flags.count("--yes") != 0) {
         session.messages.presetAnswer(Answer::Ok);
     }
@@ -183,7 +167,7 @@ int programCommand(Console& console, const Arguments& arguments) {
 }
 
 int reportCommand(Console& console, const Arguments& arguments) {
-    Session session(console);
+    ConsoleCore session(console);
     if (!session.core.loadArchiveByName(arguments.positional[0])) {
         return kExitFailed;
     }
@@ -274,7 +258,7 @@ int showCommand(Console& console, const Arguments& arguments) {
 }
 
 int setSerialCommand(Console& console, const Arguments& arguments) {
-    Session session(console);
+    ConsoleCore session(console);
     auto& core = session.core;
     const int layout = core.layoutQuery();
     if (layout < 0) {
@@ -293,9 +277,10 @@ int setSerialCommand(Console& console, const Arguments& arguments) {
 
 const std::map<std::string, CommandSpec>& commands() {
     static const std::map<std::string, CommandSpec> table{
-        {"ports", {0, {}, {}, portsCommand}},
+        {"ports", {0, 0, {}, {}, portsCommand}},
         {"fw-version",
          {0,
+          0,
           {},
           {},
           [](Console& console, const Arguments&) {
@@ -305,21 +290,40 @@ const std::map<std::string, CommandSpec>& commands() {
           }}},
         {"reset",
          {0,
+          0,
           {},
           {},
           [](Console& console, const Arguments&) {
               return utilityCommand(console, resetRadioCommand);
           }}},
-        {"read", {0, {"--save", "--report"}, {}, readCommand}},
-        {"program", {1, {}, {"--yes"}, programCommand}},
-        {"report", {1, {"--output"}, {}, reportCommand}},
-        {"show", {1, {}, {}, showCommand}},
-        {"set-serial", {1, {}, {}, setSerialCommand}},
+        {"read", {0, 0, {"--save", "--report"}, {}, readCommand}},
+        {"program", {1, 0, {}, {"--yes"}, programCommand}},
+        {"report", {1, 0, {"--output"}, {}, reportCommand}},
+        {"show", {1, 0, {}, {}, showCommand}},
+        {"set-serial", {1, 0, {}, {}, setSerialCommand}},
+        {"tune",
+         {0,
+          1,
+          {"--archive", "--point", "--value", "--watchdog", "--hold"},
+          {"--list", "--key", "--program", "--yes"},
+          tuneCommand}},
     };
     return table;
 }
 
 } // namespace
+
+bool readRadio(ConsoleCore& session, Console& console) {
+    bool read = false;
+    {
+        ConsoleProgress progress(console, "Reading Softpots from radio...");
+        read = session.core.readFlow(progress);
+    }
+    if (!session.status.last().empty()) {
+        console.out << session.status.last() << '\n';
+    }
+    return read;
+}
 
 int run(const std::vector<std::string>& arguments, Console& console) {
     std::vector<std::string> rest;

@@ -19,6 +19,14 @@ void ConsoleMessages::showMessage(const std::string& text, const std::string& ti
 
 Answer ConsoleMessages::ask(const std::string& text, const std::string& title, MessageIcon icon) {
     showMessage(text, title, icon);
+    const auto given = answer();
+    if (given == Answer::Cancel) {
+        ++cancelled_;
+    }
+    return given;
+}
+
+Answer ConsoleMessages::answer() {
     if (preset_) {
         console_.out << (*preset_ == Answer::Ok ? "-> OK" : "-> Cancel") << '\n';
         return *preset_;
