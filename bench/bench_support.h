@@ -4,15 +4,16 @@
 #pragma once
 
 #include "link/frame.h"
+#include "support/radio_log.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <cstddef>
+#include <span>
+#include <vector>
 
 namespace kavrin::bench {
 
@@ -40,39 +41,58 @@ private:
     QString devicePath_;
 };
 
-// Bytes both ways of the events the radio logged after the first `skip`, as the wire protocol
-// frames them; `lines` is set to the number of events in the log.
-inline std::size_t wireBytes(const QString& logPath, std::size_t skip, std::size_t& lines) {
+// Bytes both ways of one request the radio served, as the wire protocol frames them.
+inline std::size_t wireBytes(const test::RadioEvent& event) {
+    using Kind = test::RadioEvent::Kind;
     constexpr std::size_t kFraming = wire::kHeaderSize + wire::kTrailerSize;
-    std::size_t total = 0;
-    QFile log(logPath);
-    if (!log.open(QIODevice::ReadOnly)) {
-        return 0;
+    constexpr std::size_t kStatusSize = 1;
+    constexpr std::size_t kExecuteAnswerSize = 16;
+    const bool answered = event.status == wire::Status::Ok;
+    std::size_t request = 0;
+    std::size_t response = kStatusSize;
+    switch (event.kind) {
+    case Kind::Open:
+        request = 1;
+        break;
+    case Kind::Close:
+    case Kind::Unknown:
+        break;
+    case Kind::Execute:
+        request = wire::kServiceRequestSize;
+        response += answered ? kExecuteAnswerSize : 0;
+        break;
+    case Kind::Read:
+        request = wire::kReadRequestSize;
+        response += answered ? static_cast<std::size_t>(event.length.value_or(0)) : 0;
+        break;
+    case Kind::Write:
+        request = wire::kWriteHeaderSize + event.bytes.size() / 2;
+        break;
     }
-    lines = 0;
-    while (!log.atEnd()) {
-        const auto event = QJsonDocument::fromJson(log.readLine()).object();
-        if (lines++ < skip) {
-            continue;
-        }
-        const auto kind = event.value("event").toString();
-        std::size_t request = 0;
-        std::size_t response = 1;
-        if (kind == "open") {
-            request = 1;
-        } else if (kind == "execute") {
-            request = wire::kServiceRequestSize;
-            response += 16;
-        } else if (kind == "read") {
-            request = wire::kReadRequestSize;
-            response += static_cast<std::size_t>(event.value("length").toInt());
-        } else if (kind == "write") {
-            request = wire::kWriteHeaderSize +
-                      static_cast<std::size_t>(event.value("bytes").toString().size() / 2);
-        }
-        total += request + response + 2 * kFraming;
+    if (event.payloadLength) {
+        request = static_cast<std::size_t>(*event.payloadLength);
+    }
+    return request + response + 2 * kFraming;
+}
+
+inline std::size_t wireBytes(std::span<const test::RadioEvent> events) {
+    std::size_t total = 0;
+    for (const auto& event : events) {
+        total += wireBytes(event);
     }
     return total;
+}
+
+inline std::vector<test::RadioEvent> readLog(const QString& logPath) {
+    return test::readRadioLog(QFile::encodeName(logPath).toStdString());
+}
+
+// Bytes both ways of the events the radio logged after the first `skip`; `lines` is set to the
+// number of events in the log.
+inline std::size_t wireBytes(const QString& logPath, std::size_t skip, std::size_t& lines) {
+    const auto events = readLog(logPath);
+    lines = events.size();
+    return skip < events.size() ? wireBytes(std::span(events).subspan(skip)) : 0;
 }
 
 // Ten bits a byte (8N1) at `baud`, in milliseconds.

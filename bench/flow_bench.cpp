@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <span>
 #include <vector>
 
 namespace {
@@ -70,21 +71,21 @@ int main(int argc, char* argv[]) {
             {"read flow", [&] { return core.readFlow(progress); }},
             {"Program All after a read",
              [&] {
-                 core.radioRead = true;
+                 core.readSucceeded();
                  return core.programFlow(progress);
              }},
             {"Program All after an archive load",
              [&] {
-                 core.radioRead = false;
+                 core.archiveLoadSucceeded();
                  return core.programFlow(progress);
              }},
         };
-        std::size_t logged = 0;
         for (const auto& flow : flows) {
-            bench::wireBytes(logPath, 0, logged);
+            const auto mark = bench::readLog(logPath).size();
             flow.run();
-            const double minimumMs =
-                bench::lineMilliseconds(bench::wireBytes(logPath, logged, logged), kLineRate);
+            const auto events = bench::readLog(logPath);
+            const double minimumMs = bench::lineMilliseconds(
+                bench::wireBytes(std::span(events).subspan(mark)), kLineRate);
             const double median = medianMs(flow.run);
             if (rate == 0) {
                 const bool met = median >= 0 && median < kPtyGoalMs;

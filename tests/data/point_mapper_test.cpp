@@ -56,12 +56,9 @@ protected:
 
     // The request numbers and first data bytes of the live requests sent.
     std::vector<std::pair<int, std::string>> requests() const {
-        std::vector<std::pair<int, std::string>> out;
-        for (const auto& event : radio->events()) {
-            if (event.value("event").toString() == "execute") {
-                out.emplace_back(event.value("request").toInt(),
-                                 event.value("data").toString().left(18).toStdString());
-            }
+        auto out = test::executeRequestsWithData(radio->log());
+        for (auto& request : out) {
+            request.second = request.second.substr(0, 18);
         }
         return out;
     }

@@ -9,6 +9,7 @@
 namespace kavrin {
 namespace {
 
+using test::RadioEvent;
 using test::RadioTest;
 
 std::string hex(std::initializer_list<int> leading) {
@@ -87,13 +88,15 @@ TEST_F(RadioTest, TestModeRequestsCarryTheirNumbersAndArguments) {
     ASSERT_EQ(events.size(), steps.size());
     for (std::size_t i = 0; i < steps.size(); ++i) {
         SCOPED_TRACE(steps[i].name);
-        EXPECT_EQ(events[i].value("request").toInt(), steps[i].request);
-        EXPECT_EQ(events[i].value("data").toString().toStdString(), steps[i].data);
+        EXPECT_EQ(events[i].kind, RadioEvent::Kind::Execute);
+        EXPECT_EQ(events[i].request, steps[i].request);
+        EXPECT_EQ(events[i].data, steps[i].data);
+        EXPECT_EQ(events[i].status, wire::Status::Ok);
     }
-    const auto all = radio->events();
-    EXPECT_EQ(all.front().value("event").toString(), "open");
-    EXPECT_EQ(all.front().value("mode").toInt(), 2);
-    EXPECT_EQ(all.back().value("event").toString(), "close");
+    const auto all = radio->log();
+    EXPECT_EQ(all.front().kind, RadioEvent::Kind::Open);
+    EXPECT_EQ(all.front().mode, 2);
+    EXPECT_EQ(all.back().kind, RadioEvent::Kind::Close);
 }
 
 TEST_F(RadioTest, QueriesReturnTheRadiosBytesAsGivenWithFixedCounts) {
@@ -142,7 +145,7 @@ TEST_F(RadioTest, NormalModeAsksForLayoutAndResets) {
         link.normalMode().resetRadio();
     }
     EXPECT_EQ(radio->requests(), (std::vector<int>{15, 24, 22}));
-    EXPECT_EQ(radio->events().front().value("mode").toInt(), 0);
+    EXPECT_EQ(radio->log().front().mode, 0);
 }
 
 TEST_F(RadioTest, RequestsOfTheOtherModeFailWithTheLinkErrorAndSendNothing) {
@@ -168,9 +171,9 @@ TEST_F(RadioTest, RequestsOfTheOtherModeFailWithTheLinkErrorAndSendNothing) {
         EXPECT_THROW(oddLink.normalMode().keyUp(), GeneralCommunicationError);
     }
     EXPECT_TRUE(traffic().empty());
-    const auto events = radio->events();
+    const auto events = radio->log();
     ASSERT_EQ(events.size(), 6u) << "three links opened and closed normally";
-    EXPECT_EQ(events[4].value("mode").toInt(), 1);
+    EXPECT_EQ(events[4].mode, 1);
 }
 
 TEST_F(RadioTest, BadArgumentsFailWithTheRequestErrorBeforeAnythingIsSent) {
@@ -203,10 +206,10 @@ TEST_F(RadioTest, CodeplugWritesAndReadsMeetAndChecksumsLandWhereTheLayoutSays) 
     commands.writeCodeplugChecksum(0xA7, 1);
     const auto events = traffic();
     ASSERT_EQ(events.size(), 4u);
-    EXPECT_EQ(events[2].value("offset").toInt(), 8045);
-    EXPECT_EQ(events[2].value("bytes").toString(), "5c");
-    EXPECT_EQ(events[3].value("offset").toInt(), 16237);
-    EXPECT_EQ(events[3].value("bytes").toString(), "a7");
+    EXPECT_EQ(events[2].offset, 8045);
+    EXPECT_EQ(events[2].bytes, "5c");
+    EXPECT_EQ(events[3].offset, 16237);
+    EXPECT_EQ(events[3].bytes, "a7");
 
     // A read the radio cannot serve fails and leaves the destination alone; the link stays
     // usable afterwards.
@@ -250,14 +253,13 @@ TEST_F(RadioTest, SerialNumberWriteUpdatesTheAreaChecksumAndTheRadiosAnswer) {
 
     const auto events = traffic();
     ASSERT_GE(events.size(), 5u);
-    EXPECT_EQ(events[1].value("event").toString(), "read");
-    EXPECT_EQ(events[1].value("offset").toInt(), 256);
-    EXPECT_EQ(events[1].value("length").toInt(), 256);
-    EXPECT_EQ(events[2].value("offset").toInt(), 272);
-    EXPECT_EQ(events[2].value("bytes").toString(),
-              QString::fromStdString(serial).toLatin1().toHex());
-    EXPECT_EQ(events[3].value("offset").toInt(), 404);
-    EXPECT_EQ(events[4].value("request").toInt(), 22);
+    EXPECT_EQ(events[1].kind, RadioEvent::Kind::Read);
+    EXPECT_EQ(events[1].offset, 256);
+    EXPECT_EQ(events[1].length, 256);
+    EXPECT_EQ(events[2].offset, 272);
+    EXPECT_EQ(events[2].bytes, QByteArray::fromStdString(serial).toHex().toStdString());
+    EXPECT_EQ(events[3].offset, 404);
+    EXPECT_EQ(events[4].request, 22);
 }
 
 TEST_F(RadioTest, SerialNumberOfWrongLengthIsRefusedBeforeAnyCodeplugAccess) {

@@ -4,7 +4,6 @@
 #include "support/recording_messages.h"
 #include "support/sim_radio.h"
 
-#include <QJsonObject>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -15,16 +14,7 @@ protected:
     void startRadio(const QStringList& options = {}) { radio.emplace(ports, options); }
 
     // The events the radio logged other than opening and closing links.
-    std::vector<QJsonObject> traffic() const {
-        std::vector<QJsonObject> result;
-        for (const auto& event : radio->events()) {
-            const auto kind = event.value("event").toString();
-            if (kind != "open" && kind != "close") {
-                result.push_back(event);
-            }
-        }
-        return result;
-    }
+    std::vector<RadioEvent> traffic() const { return test::traffic(radio->log()); }
 
     IsolatedPorts ports;
     RecordedMessages messages;

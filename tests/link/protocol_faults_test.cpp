@@ -29,11 +29,9 @@ void writeAndReadBack(const test::SimRadio& radio) {
             EXPECT_EQ(back[static_cast<std::size_t>(i)], i + 1);
         }
     }
-    int writes = 0;
-    for (const auto& event : radio.events()) {
-        writes += event.value("event").toString() == "write" ? 1 : 0;
-    }
-    EXPECT_EQ(writes, kWrites) << "a repeated write was done again, or one was lost";
+    EXPECT_EQ(test::eventsOfKind(radio.log(), test::RadioEvent::Kind::Write).size(),
+              std::size_t{kWrites})
+        << "a repeated write was done again, or one was lost";
 }
 
 struct FaultCase {

@@ -63,29 +63,20 @@ int SimRadio::stop() {
     return process_->exitCode();
 }
 
+std::vector<RadioEvent> SimRadio::log() const {
+    return readRadioLog(QFile::encodeName(logPath()).toStdString());
+}
+
 std::vector<QJsonObject> SimRadio::events() const {
-    std::vector<QJsonObject> result;
-    QFile file(logPath());
-    if (!file.open(QIODevice::ReadOnly)) {
-        return result;
+    std::vector<QJsonObject> objects;
+    for (const auto& event : log()) {
+        objects.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(event.line)).object());
     }
-    while (!file.atEnd()) {
-        const auto line = file.readLine().trimmed();
-        if (!line.isEmpty()) {
-            result.push_back(QJsonDocument::fromJson(line).object());
-        }
-    }
-    return result;
+    return objects;
 }
 
 std::vector<int> SimRadio::requests() const {
-    std::vector<int> numbers;
-    for (const auto& event : events()) {
-        if (event.value("event").toString() == "execute") {
-            numbers.push_back(event.value("request").toInt());
-        }
-    }
-    return numbers;
+    return executeRequests(log());
 }
 
 } // namespace kavrin::test

@@ -1,6 +1,8 @@
 // A virtual radio for one test: starts kavrin-radio-sim in a private registry directory that
-// port discovery is pointed at, and reads back its event log.
+// port discovery is pointed at, and reads back its event log (support/radio_log.h).
 #pragma once
+
+#include "support/radio_log.h"
 
 #include <QJsonObject>
 #include <QProcess>
@@ -39,8 +41,10 @@ public:
     QString devicePath() const { return devicePath_; }
     QString logPath() const { return logDir_.filePath("radio.jsonl"); }
     // Every event logged so far, in order.
+    std::vector<RadioEvent> log() const;
+    // The same events as the JSON objects of their lines, for tests that read them that way.
     std::vector<QJsonObject> events() const;
-    // The requests numbers of the execute events, in order.
+    // The request numbers of the execute events, in order.
     std::vector<int> requests() const;
     // Stops the radio (SIGTERM) and waits for it; returns its exit code.
     int stop();
