@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the normal and the sanitizer flavour, runs every test in both,
-# and fuzzes the frame decoder for a bounded time.
+# Installs what is missing, builds the normal and the sanitizer flavour, checks the format of the
+# sources, runs every test in both, and fuzzes the frame and archive decoders for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,6 +22,8 @@ run_ctest() {
 
 echo "== release build and tests"
 ./scripts/build.sh release
+echo "== format check"
+cmake --build build --target format-check
 run_ctest build 120
 
 echo "== sanitizer build and tests"

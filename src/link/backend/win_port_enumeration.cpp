@@ -8,8 +8,12 @@
 #include <memory>
 #include <string>
 #include <type_traits>
-#include <setupapi.h>
+
+// setupapi.h uses the types of windows.h without including it, so the order is kept by hand.
+// clang-format off
 #include <windows.h>
+#include <setupapi.h>
+// clang-format on
 
 namespace kavrin {
 
