@@ -19,11 +19,7 @@ void ConsoleMessages::showMessage(const std::string& text, const std::string& ti
 
 Answer ConsoleMessages::ask(const std::string& text, const std::string& title, MessageIcon icon) {
     showMessage(text, title, icon);
-    const auto given = answer();
-    if (given == Answer::Cancel) {
-        ++cancelled_;
-    }
-    return given;
+    return answer();
 }
 
 Answer ConsoleMessages::answer() {

@@ -30,16 +30,12 @@ public:
     // unattended run never agrees to anything it was not told to.
     Answer ask(const std::string& text, const std::string& title, MessageIcon icon) override;
     void presetAnswer(Answer answer) { preset_ = answer; }
-    // How many questions were answered Cancel: a flow that goes on quietly after a Cancel is
-    // still a cancelled run.
-    std::size_t cancelled() const { return cancelled_; }
 
 private:
     Answer answer();
 
     Console& console_;
     std::optional<Answer> preset_;
-    std::size_t cancelled_ = 0;
 };
 
 class ConsoleProgress final : public IProgress {

@@ -125,26 +125,6 @@ void listScreens(std::ostream& out) {
     }
 }
 
-// The rule by which the screen's menu command is enabled once a record is there: its family
-// supported, some of its points in use, and for the middle-point types the extended layout,
-// whose block alone keeps their softpots.
-bool screenAvailable(const applicationCore& core, const AlignmentTypeInfo& type) {
-    bool pointsPresent = false;
-    switch (type.points) {
-    case PointGroup::TxPower:
-        pointsPresent = core.txPowerPointsPresent();
-        break;
-    case PointGroup::TxModulation:
-        pointsPresent = core.txModulationPointsPresent();
-        break;
-    case PointGroup::Receive:
-        pointsPresent = core.rxPointsPresent();
-        break;
-    }
-    return core.record().isSupported(type.family) && pointsPresent &&
-           (!type.middlePointOnly || core.record().codeplugLayout() == 1);
-}
-
 // The screen on the console: its rows after each step, its status line, the notes beside it.
 class ConsoleScreen final : public ISessionObserver {
 public:
@@ -230,6 +210,7 @@ public:
         case Outcome::Done:
         case Outcome::Ignored:
         case Outcome::Invalid:
+        case Outcome::Cancelled:
             break;
         case Outcome::NoLink:
         case Outcome::Mismatch:
@@ -293,11 +274,7 @@ private:
                              }});
         }
         if (options_.program) {
-            steps.push_back({"Program", [this] {
-                                 const auto cancelled = core_.messages.cancelled();
-                                 return succeeded(session_.program()) &&
-                                        core_.messages.cancelled() == cancelled;
-                             }});
+            steps.push_back({"Program", [this] { return succeeded(session_.program()); }});
         }
         return steps;
     }
@@ -383,7 +360,7 @@ int tuneCommand(Console& console, const Arguments& arguments) {
     if (!loaded) {
         return kExitFailed;
     }
-    if (!screenAvailable(session.core, *options->type)) {
+    if (!session.core.alignmentAvailable(*options->type)) {
         console.err << kPrefix << options->type->title << " is not available for this radio\n";
         return kExitFailed;
     }

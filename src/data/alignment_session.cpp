@@ -79,6 +79,7 @@ alignmentSession::Outcome alignmentSession::open() {
     switch (outcome) {
     case Outcome::Done:
     case Outcome::Ignored:
+    case Outcome::Cancelled:
     case Outcome::Invalid:
         attached_ = true;
         break;
@@ -303,6 +304,7 @@ alignmentSession::Outcome alignmentSession::setValue(std::size_t row, int value)
     switch (outcome) {
     case Outcome::Done:
     case Outcome::Ignored:
+    case Outcome::Cancelled:
     case Outcome::Invalid:
         break;
     case Outcome::NoLink:
@@ -395,11 +397,12 @@ alignmentSession::Outcome alignmentSession::program() {
                                                    kWarningTitle, MessageIcon::Information);
         services_.cursor.showBusy();
         if (answer != Answer::Ok) {
-            return Outcome::Done;
+            return Outcome::Cancelled;
         }
         if (info_.transmit() && keyed_) {
             dekey(link);
         }
+        bool imageTrusted = core_.radioRead();
         for (std::size_t i = 0; i < kSessionRowCount; ++i) {
             auto& row = rows_[i];
             if (!row.used) {
@@ -418,6 +421,13 @@ alignmentSession::Outcome alignmentSession::program() {
                 setDefaultText(i, std::to_string(row.value));
                 break;
             }
+            if (!imageTrusted) {
+                // After an archive load the block image is not the radio's: a checksum over it
+                // would be garbage in the radio's codeplug. The radio's block is read first.
+                core_.operations().readBlock(link.testMode(), core_.record().codeplugLayout(),
+                                             [](std::size_t) {});
+                imageTrusted = true;
+            }
             mapper_->assignFrequency(row.point, core_.record(), link.testMode());
             const auto byte = static_cast<std::uint8_t>(value);
             for (const auto offset : mapper_->programSoftpot(
@@ -435,6 +445,7 @@ alignmentSession::Outcome alignmentSession::program() {
     switch (outcome) {
     case Outcome::Done:
     case Outcome::Ignored:
+    case Outcome::Cancelled:
     case Outcome::Invalid:
         if (invalid) {
             services_.messages.showMessage(std::string(invalid->first), kErrorTitle,

@@ -74,8 +74,9 @@ inline constexpr std::chrono::seconds kDefaultTransmitWatchdog{120};
 class alignmentSession {
 public:
     // How an action ended. Ignored: nothing to do (a row not in use, a session not open);
-    // Invalid: Program stopped at a working value it cannot write, and said so.
-    enum class Outcome { Done, Ignored, Invalid, NoLink, Mismatch, Failed };
+    // Cancelled: Program's confirmation was answered Cancel; Invalid: Program stopped at a
+    // working value it cannot write, and said so.
+    enum class Outcome { Done, Ignored, Cancelled, Invalid, NoLink, Mismatch, Failed };
 
     alignmentSession(applicationCore& core, AlignmentType type, SessionServices services);
     ~alignmentSession();

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -226,6 +227,14 @@ constexpr const AlignmentTypeInfo* typeOfCliName(std::string_view name) {
         }
     }
     return nullptr;
+}
+
+// Whether a radio's data lets a type's screen open: its family supported, some of its points in
+// use, and for the middle-point types the extended layout, whose block alone keeps their
+// softpots.
+constexpr bool alignmentAvailable(const AlignmentTypeInfo& type, bool familySupported,
+                                  bool pointsPresent, std::int32_t codeplugLayout) {
+    return familySupported && pointsPresent && (!type.middlePointOnly || codeplugLayout == 1);
 }
 
 // The block offset of a type's softpot at point i.

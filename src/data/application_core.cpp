@@ -68,6 +68,23 @@ void applicationCore::updatePointsPresent() {
     rxPointsPresent_ = record_.anyPointPresent(PointGroup::Receive);
 }
 
+bool applicationCore::pointsPresent(PointGroup group) const {
+    switch (group) {
+    case PointGroup::TxPower:
+        return txPowerPointsPresent_;
+    case PointGroup::TxModulation:
+        return txModulationPointsPresent_;
+    case PointGroup::Receive:
+        break;
+    }
+    return rxPointsPresent_;
+}
+
+bool applicationCore::alignmentAvailable(const AlignmentTypeInfo& type) const {
+    return kavrin::alignmentAvailable(type, record_.isSupported(type.family),
+                                      pointsPresent(type.points), record_.codeplugLayout());
+}
+
 void applicationCore::readSucceeded() {
     radioRead_ = true;
     updatePointsPresent();

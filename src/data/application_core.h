@@ -78,6 +78,10 @@ public:
     bool txModulationPointsPresent() const { return txModulationPointsPresent_; }
     bool rxPointsPresent() const { return rxPointsPresent_; }
     int currentScreenId() const { return currentScreenId_; }
+    bool pointsPresent(PointGroup group) const;
+    // Whether the record lets the type's screen open (as its menu command is enabled once a
+    // radio was read or an archive loaded).
+    bool alignmentAvailable(const AlignmentTypeInfo& type) const;
     const std::filesystem::path& programDir() const { return programDir_; }
 
     // The record now holds what the radio holds, or what an archive held.

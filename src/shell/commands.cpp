@@ -51,12 +51,10 @@ bool familySupported(AlignmentFamily family, const CommandState& s) {
     return false;
 }
 
-// An alignment screen needs data of a radio that has its family and uses some of its points.
-// The types with only the middle point keep their softpots in the extended layout's block
-// alone, so a radio of the standard layout has nothing for them to tune.
+// An alignment screen needs the data of a radio that lets it open.
 bool alignmentEnabled(const AlignmentTypeInfo& type, const CommandState& s) {
-    return familySupported(type.family, s) && dataPresent(s) && pointsPresent(type.points, s) &&
-           (!type.middlePointOnly || s.codeplugLayout == 1);
+    return dataPresent(s) && alignmentAvailable(type, familySupported(type.family, s),
+                                                pointsPresent(type.points, s), s.codeplugLayout);
 }
 
 } // namespace

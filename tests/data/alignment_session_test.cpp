@@ -5,6 +5,9 @@
 #include "data/alignment_session.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
+#include <filesystem>
 
 namespace kavrin {
 namespace {
@@ -120,13 +123,43 @@ TEST_F(SessionTest, TuneKeyedThenProgramWritesValueAndChecksum) {
     const auto written = since();
     EXPECT_EQ(written.at(1), "x13") << "Program dekeys first";
     EXPECT_NE(std::find(written.begin(), written.end(), "w7958=29"), written.end());
-    const auto checksum = "w8045=" + [&] {
-        char hex[3];
-        std::snprintf(hex, sizeof hex, "%02x", blockChecksum(core.operations().blockImage()));
-        return std::string(hex);
-    }();
-    EXPECT_EQ(written.back(), checksum);
+    std::array<char, 3> hex{};
+    std::snprintf(hex.data(), hex.size(), "%02x", blockChecksum(core.operations().blockImage()));
+    EXPECT_EQ(written.back(), std::string("w8045=") + hex.data());
     EXPECT_EQ(s.row(0).defaultText, "41");
+}
+
+// After an archive load the block image is not the radio's: Program reads the radio's block
+// before its first write, so that the checksum it writes covers what the radio holds.
+TEST_F(SessionTest, ProgramAfterAnArchiveLoadChecksumsTheRadiosBlock) {
+    readFirst();
+    const auto archive = std::filesystem::path(ports.directory().toStdString()) / "radio.spa";
+    ASSERT_TRUE(core.saveArchiveFile(archive));
+    ASSERT_TRUE(core.loadArchiveByName(archive));
+    ASSERT_FALSE(core.radioRead());
+    const auto radiosBlock = core.operations().blockImage();
+    core.operations().blockImage().fill(0); // as when the program started with the archive
+    auto& s = open(AlignmentType::RxSquelch20KbandNormal);
+    s.editWorkingText(0, "17");
+    messages.sink.answers = {Answer::Ok};
+    since();
+    ASSERT_EQ(s.program(), Outcome::Done);
+    const auto sent = since();
+    const auto firstWrite =
+        std::find_if(sent.begin(), sent.end(), [](const std::string& e) { return e[0] == 'w'; });
+    EXPECT_EQ(
+        std::count_if(sent.begin(), firstWrite, [](const std::string& e) { return e[0] == 'r'; }),
+        4);
+    auto expected = radiosBlock;
+    for (std::size_t i = 0; i < kSessionRowCount; ++i) {
+        expected[blockOffset(alignmentType(AlignmentType::RxSquelch20KbandNormal), i)] =
+            static_cast<std::uint8_t>(workingValue(s.row(i).defaultText));
+    }
+    EXPECT_EQ(core.operations().blockImage(), expected);
+    std::array<char, 3> hex{};
+    std::snprintf(hex.data(), hex.size(), "%02x", blockChecksum(expected));
+    EXPECT_EQ(sent.back(), std::string("w8045=") + hex.data());
+    s.endTuning();
 }
 
 // Program's checks: the first invalid row stops it with the type's own text and nothing of that
@@ -137,7 +170,7 @@ TEST_F(SessionTest, ProgramStopsAtInvalidEntriesAndOnCancel) {
     const auto before = s.row(1).value;
     s.editWorkingText(1, "99");
     since();
-    EXPECT_EQ(s.program(), Outcome::Done) << "no answer given: Cancel";
+    EXPECT_EQ(s.program(), Outcome::Cancelled) << "no answer given: Cancel";
     EXPECT_EQ(since(), Trace{"x17"});
 
     messages.sink.answers = {Answer::Ok};
