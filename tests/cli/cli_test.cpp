@@ -5,6 +5,7 @@
 #include "data/archive.h"
 #include "data/report.h"
 #include "link/radio_link.h"
+#include "support/quiet_read.h"
 #include "support/radio_reads.h"
 #include "support/recording_messages.h"
 #include "support/sim_radio.h"
@@ -241,16 +242,9 @@ protected:
     // The radio read without its pauses and saved as an archive (after `change`), so that a run
     // starts at the screen; returns the archive's path.
     std::string archiveOf(const std::function<void(radioRecord&)>& change = {}) {
-        NoPause pause;
-        NoBusyCursor cursor;
-        NoStatusLine status;
-        NoRecentFiles recent;
-        test::RecordingMessages quiet;
-        const ScopedUserMessages scope(quiet);
-        applicationCore reader(ApplicationServices{quiet, cursor, status, pause, recent});
-        NoProgress progress;
-        EXPECT_TRUE(reader.readFlow(progress));
-        auto record = reader.record();
+        const auto read = test::readQuietly();
+        EXPECT_TRUE(read);
+        auto record = read ? read->record : radioRecord{};
         if (change) {
             change(record);
         }

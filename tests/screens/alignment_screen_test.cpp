@@ -5,6 +5,7 @@
 #include "screens/alignment_screen.h"
 #include "shell/application.h"
 #include "shell/commands.h"
+#include "support/quiet_read.h"
 #include "support/recording_messages.h"
 #include "support/sim_radio.h"
 
@@ -612,19 +613,10 @@ private slots:
 private:
     void startRead(const QStringList& options = {}) {
         radio = std::make_unique<test::SimRadio>(*ports, options);
-        {
-            NoPause pause;
-            NoBusyCursor cursor;
-            NoStatusLine status;
-            NoRecentFiles recent;
-            test::RecordingMessages quiet;
-            ScopedUserMessages scope(quiet);
-            applicationCore reader(ApplicationServices{quiet, cursor, status, pause, recent});
-            NoProgress progress;
-            QVERIFY(reader.readFlow(progress));
-            readRecord = reader.record();
-            image = reader.operations().blockImage();
-        }
+        const auto read = test::readQuietly();
+        QVERIFY(read);
+        readRecord = read->record;
+        image = read->image;
         app = std::make_unique<shell::CPelionTunerApp>(QStringList{"kavrin"},
                                                        shell::AppSeams{messages.get(), nullptr});
         QVERIFY(app->initInstance());

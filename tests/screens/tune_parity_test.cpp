@@ -5,6 +5,7 @@
 #include "data/application_core.h"
 #include "data/archive.h"
 #include "shell/application.h"
+#include "support/quiet_read.h"
 #include "support/recording_messages.h"
 #include "support/sim_radio.h"
 
@@ -111,15 +112,8 @@ private slots:
 private:
     // The radio read without its pauses, saved as the archive both sides start from.
     static bool saveArchiveOf(const QString& path) {
-        NoPause pause;
-        NoBusyCursor cursor;
-        NoStatusLine status;
-        NoRecentFiles recent;
-        test::RecordingMessages quiet;
-        const ScopedUserMessages scope(quiet);
-        applicationCore reader(ApplicationServices{quiet, cursor, status, pause, recent});
-        NoProgress progress;
-        return reader.readFlow(progress) && saveArchive(path.toStdString(), reader.record(), 321);
+        const auto read = test::readQuietly();
+        return read && saveArchive(path.toStdString(), read->record, 321);
     }
 
     template <typename Widget> static Widget* control(QWidget* form, const QString& name) {
