@@ -64,7 +64,8 @@ std::vector<RadioEvent> traffic(std::span<const RadioEvent> events);
 
 std::vector<RadioEvent> eventsOfKind(std::span<const RadioEvent> events, RadioEvent::Kind kind);
 
-// The request numbers of the execute events, in order.
+// The request numbers of the execute events, in order; an execute too short to carry a number
+// has none to give.
 std::vector<int> executeRequests(std::span<const RadioEvent> events);
 
 // The execute events as request number and data hex, in order.
