@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <cstdlib>
+#include <exception>
 #include <iostream>
 
 #ifdef _WIN32
@@ -23,5 +24,13 @@ int main(int argc, char* argv[]) {
     kavrin::cli::Console console{std::cin, std::cout, std::cerr, KAVRIN_ISATTY(1) != 0,
                                  KAVRIN_ISATTY(0) != 0};
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    return kavrin::cli::run(arguments, console);
+    // A failure of the radio work is reported by the command itself. An exception that gets
+    // here is a fault of ours; catching it lets the stack unwind, so an open screen still leaves
+    // the radio's test state on its way out.
+    try {
+        return kavrin::cli::run(arguments, console);
+    } catch (const std::exception& error) {
+        std::cerr << "kavrin-cli: unexpected error: " << error.what() << '\n';
+    }
+    return kavrin::cli::kExitFailed;
 }

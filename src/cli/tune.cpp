@@ -199,9 +199,9 @@ class TuningRun {
 public:
     TuningRun(ConsoleCore& core, Console& console, const TuneOptions& options,
               const InterruptGuard& interrupt)
-        : core_(core), console_(console), options_(options), interrupt_(interrupt),
-          screen_(console), session_(core.core, options.type->type,
-                                     SessionServices{core.messages, core.cursor, screen_}) {
+        : console_(console), options_(options), interrupt_(interrupt), screen_(console),
+          session_(core.core, options.type->type,
+                   SessionServices{core.messages, core.cursor, screen_}) {
         session_.setWatchdog(options.watchdog);
     }
 
@@ -319,7 +319,6 @@ private:
         }
     }
 
-    ConsoleCore& core_;
     Console& console_;
     const TuneOptions& options_;
     const InterruptGuard& interrupt_;

@@ -182,6 +182,15 @@ void alignmentSession::endTuning() {
 alignmentSession::Outcome
 alignmentSession::withLink(const std::function<Outcome(radioLink&)>& body) {
     BusyCursorGuard busy(services_.cursor);
+    // A question asked inside an action runs a nested event loop, where the watchdog's timer
+    // may fire: it must not start an action of its own on top of this one.
+    const struct InAction {
+        bool& flag;
+        explicit InAction(bool& f) : flag(f) { flag = true; }
+        ~InAction() { flag = false; }
+        InAction(const InAction&) = delete;
+        InAction& operator=(const InAction&) = delete;
+    } inAction(inAction_);
     bool opened = false;
     auto outcome = Outcome::Failed;
     if (radioWorkFailed("tuning action", [&] {
@@ -486,7 +495,7 @@ std::optional<std::chrono::steady_clock::time_point> alignmentSession::watchdogD
 
 bool alignmentSession::checkWatchdog() {
     const auto deadline = watchdogDeadline();
-    if (!deadline || services_.clock() < *deadline) {
+    if (!deadline || inAction_ || services_.clock() < *deadline) {
         return false;
     }
     // The same request PTT Toggle sends; a failure leaves the radio keyed and the watchdog

@@ -143,6 +143,7 @@ private:
     std::string status_;
     bool attached_ = false;
     bool ended_ = false;
+    bool inAction_ = false;
     bool keyed_ = false;
     std::uint32_t keyedPoint_ = 0;
     std::uint32_t selectedPoint_ = 0;

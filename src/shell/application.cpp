@@ -574,7 +574,8 @@ bool CPelionTunerApp::openDocumentFile(const QString& path) {
 std::chrono::seconds CPelionTunerApp::transmitWatchdog() const {
     bool valid = false;
     const auto seconds =
-        settings().value(kWatchdogKey, static_cast<qlonglong>(kDefaultTransmitWatchdog.count()))
+        settings()
+            .value(kWatchdogKey, static_cast<qlonglong>(kDefaultTransmitWatchdog.count()))
             .toLongLong(&valid);
     return valid && seconds >= 0 ? std::chrono::seconds(seconds) : kDefaultTransmitWatchdog;
 }

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 
 namespace kavrin {
 namespace {
@@ -252,6 +253,38 @@ TEST_F(SessionTest, WatchdogDekeysAfterItsTimeWithoutActivity) {
     EXPECT_FALSE(s.checkWatchdog());
     EXPECT_TRUE(s.keyed());
     s.endTuning();
+}
+
+// The watchdog's timer can fire inside an action's question (a nested event loop, with the
+// action's link open): it waits until the action is over.
+TEST_F(SessionTest, WatchdogWaitsForAnActionThatAsks) {
+    using namespace std::chrono_literals;
+    struct AskingMessages final : IUserMessages {
+        void showMessage(const std::string&, const std::string&, MessageIcon) override {}
+        Answer ask(const std::string&, const std::string&, MessageIcon) override {
+            onAsk();
+            return Answer::Cancel;
+        }
+        std::function<void()> onAsk = [] {};
+    } asking;
+    readFirst();
+    session.emplace(core, AlignmentType::TxHighPower,
+                    SessionServices{asking, cursor, observer, [this] { return now; }});
+    session->open();
+    session->selectFirstPoint();
+    session->setWatchdog(1s);
+    ASSERT_EQ(session->pttToggle(), Outcome::Done);
+    std::optional<bool> dekeyedInside;
+    asking.onAsk = [&] {
+        now += 1h;
+        dekeyedInside = session->checkWatchdog();
+    };
+    EXPECT_EQ(session->program(), Outcome::Cancelled);
+    EXPECT_EQ(dekeyedInside, false);
+    EXPECT_TRUE(session->keyed());
+    now += 1h;
+    EXPECT_TRUE(session->checkWatchdog());
+    session->endTuning();
 }
 
 TEST(WorkingEdit, TakesUpToThreeDigitsAndReadsTheirValue) {
