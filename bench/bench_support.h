@@ -87,14 +87,6 @@ inline std::vector<test::RadioEvent> readLog(const QString& logPath) {
     return test::readRadioLog(QFile::encodeName(logPath).toStdString());
 }
 
-// Bytes both ways of the events the radio logged after the first `skip`; `lines` is set to the
-// number of events in the log.
-inline std::size_t wireBytes(const QString& logPath, std::size_t skip, std::size_t& lines) {
-    const auto events = readLog(logPath);
-    lines = events.size();
-    return skip < events.size() ? wireBytes(std::span(events).subspan(skip)) : 0;
-}
-
 // Ten bits a byte (8N1) at `baud`, in milliseconds.
 inline double lineMilliseconds(std::size_t bytes, unsigned baud) {
     return static_cast<double>(bytes) * 10.0 * 1000.0 / static_cast<double>(baud);

@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <span>
 #include <vector>
 
 namespace {
@@ -118,11 +119,11 @@ int main(int argc, char* argv[]) {
             }
         }
 
-        std::size_t logged = 0;
-        bench::wireBytes(logPath, 0, logged);
+        const auto mark = bench::readLog(logPath).size();
         bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        const auto events = bench::readLog(logPath);
         const double minimumMs =
-            bench::lineMilliseconds(bench::wireBytes(logPath, logged, logged), kLineRate);
+            bench::lineMilliseconds(bench::wireBytes(std::span(events).subspan(mark)), kLineRate);
 
         const double median = medianMs([bar](int i) {
             bar->triggerAction(i % 2 == 0 ? QAbstractSlider::SliderSingleStepAdd

@@ -130,7 +130,7 @@ TEST_F(CliTest, DamagedArchiveIsRefusedBeforeTheRadioIsTouched) {
     const auto run = runCli({"program", path("bad.spa"), "--yes"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "ERROR: Invalid file format!! File is not an *.SPA file\n");
-    EXPECT_TRUE(radio.events().empty());
+    EXPECT_TRUE(radio.log().empty());
     EXPECT_EQ(runCli({"show", path("bad.spa")}).exitCode, 1);
     EXPECT_EQ(runCli({"report", path("missing.spa")}).exitCode, 1);
 }
@@ -140,7 +140,7 @@ TEST_F(CliTest, FirmwareVersionIsPrintedAsANote) {
     const auto run = runCli({"fw-version"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "NOTE: Radio Firmware Version: R01.05\n");
-    EXPECT_EQ(radio.requests(), std::vector<int>{14});
+    EXPECT_EQ(test::executeRequests(radio.log()), std::vector<int>{14});
 }
 
 TEST_F(CliTest, ResetIsSentAndConfirmed) {
@@ -148,7 +148,7 @@ TEST_F(CliTest, ResetIsSentAndConfirmed) {
     const auto run = runCli({"reset"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "NOTE: Radio has been reset!!\n");
-    EXPECT_EQ(radio.requests(), std::vector<int>{22});
+    EXPECT_EQ(test::executeRequests(radio.log()), std::vector<int>{22});
 }
 
 TEST_F(CliTest, RadioFailuresExitNonZeroWithTheirMessages) {

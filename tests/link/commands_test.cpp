@@ -144,7 +144,7 @@ TEST_F(RadioTest, NormalModeAsksForLayoutAndResets) {
         EXPECT_EQ(link.normalMode().dekey(), 0);
         link.normalMode().resetRadio();
     }
-    EXPECT_EQ(radio->requests(), (std::vector<int>{15, 24, 22}));
+    EXPECT_EQ(test::executeRequests(radio->log()), (std::vector<int>{15, 24, 22}));
     EXPECT_EQ(radio->log().front().mode, 0);
 }
 

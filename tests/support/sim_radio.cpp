@@ -4,7 +4,6 @@
 #include "link/virtual_ports.h"
 
 #include <QFile>
-#include <QJsonDocument>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -65,18 +64,6 @@ int SimRadio::stop() {
 
 std::vector<RadioEvent> SimRadio::log() const {
     return readRadioLog(QFile::encodeName(logPath()).toStdString());
-}
-
-std::vector<QJsonObject> SimRadio::events() const {
-    std::vector<QJsonObject> objects;
-    for (const auto& event : log()) {
-        objects.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(event.line)).object());
-    }
-    return objects;
-}
-
-std::vector<int> SimRadio::requests() const {
-    return executeRequests(log());
 }
 
 } // namespace kavrin::test

@@ -4,7 +4,6 @@
 
 #include "support/radio_log.h"
 
-#include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -42,10 +41,6 @@ public:
     QString logPath() const { return logDir_.filePath("radio.jsonl"); }
     // Every event logged so far, in order.
     std::vector<RadioEvent> log() const;
-    // The same events as the JSON objects of their lines, for tests that read them that way.
-    std::vector<QJsonObject> events() const;
-    // The request numbers of the execute events, in order.
-    std::vector<int> requests() const;
     // Stops the radio (SIGTERM) and waits for it; returns its exit code.
     int stop();
 
