@@ -25,13 +25,8 @@ constexpr const char* kSpacedWarningTitle = " WARNING";
 constexpr const char* kErrorTitle = "ERROR";
 constexpr const char* kWatchdogFormat = "Transmitter dekeyed after %d s without activity";
 
-std::string formatted(const char* format, double value) {
-    std::array<char, 96> text{};
-    std::snprintf(text.data(), text.size(), format, value);
-    return text.data();
-}
-
-std::string formatted(const char* format, int value) {
+// The screen's texts with their one number, as printf writes it.
+template <typename Number> std::string formatted(const char* format, Number value) {
     std::array<char, 96> text{};
     std::snprintf(text.data(), text.size(), format, value);
     return text.data();
