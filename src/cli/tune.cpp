@@ -183,18 +183,6 @@ bool succeeded(Outcome outcome) {
     return outcome == Outcome::Done || outcome == Outcome::Ignored;
 }
 
-// Ends tuning on every way out of an open screen, as closing its window does.
-class TuningScope {
-public:
-    explicit TuningScope(alignmentSession& session) : session_(session) {}
-    ~TuningScope() { session_.endTuning(); }
-    TuningScope(const TuningScope&) = delete;
-    TuningScope& operator=(const TuningScope&) = delete;
-
-private:
-    alignmentSession& session_;
-};
-
 class TuningRun {
 public:
     TuningRun(ConsoleCore& core, Console& console, const TuneOptions& options,
@@ -218,11 +206,11 @@ public:
             return kExitFailed;
         case Outcome::Failed:
             // The screen shows and closes again at once, leaving the test state on its way.
-            session_.selectFirstPoint();
             session_.endTuning();
             return kExitFailed;
         }
-        const TuningScope scope(session_);
+        // Every way out from here, an exception included, ends tuning as closing the screen
+        // does: the session does it as it goes, if endTuning below has not.
         screen_.showRows(session_, "Opened");
         const int code = takeSteps();
         session_.endTuning();

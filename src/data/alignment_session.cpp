@@ -53,7 +53,14 @@ alignmentSession::alignmentSession(applicationCore& core, AlignmentType type,
     : core_(core), info_(alignmentType(type)), services_(std::move(services)),
       mapper_(makePointMapper(info_)) {}
 
-alignmentSession::~alignmentSession() = default;
+alignmentSession::~alignmentSession() {
+    // However the session ends — its screen destroyed with the program, the command line left by
+    // an error — the radio leaves its test state as when the screen is closed; after endTuning
+    // this does nothing.
+    if (attached_) {
+        endTuning();
+    }
+}
 
 // --- Opening and closing -------------------------------------------------------------------------
 
@@ -71,26 +78,12 @@ alignmentSession::Outcome alignmentSession::open() {
         }
         return Outcome::Done;
     });
-    switch (outcome) {
-    case Outcome::Done:
-    case Outcome::Ignored:
-    case Outcome::Cancelled:
-    case Outcome::Invalid:
-        attached_ = true;
-        break;
-    case Outcome::NoLink:
-        showWarningNoLink();
+    tell(outcome, false);
+    // A failed opening still attaches: the screen opens and closes again at once, leaving the
+    // radio's test state on its way.
+    attached_ = outcome != Outcome::NoLink && outcome != Outcome::Mismatch;
+    if (outcome == Outcome::NoLink || outcome == Outcome::Failed) {
         core_.screenClosed();
-        break;
-    case Outcome::Mismatch:
-        askReread(false);
-        break;
-    case Outcome::Failed:
-        // The screen opens and closes again at once, leaving the radio's test state on its way.
-        showCommunicationError();
-        core_.screenClosed();
-        attached_ = true;
-        break;
     }
     touch();
     return outcome;
@@ -166,8 +159,9 @@ void alignmentSession::endTuning() {
         radioWorkFailed("resetRadio", [&] { commands.resetRadio(); });
         return Outcome::Done;
     });
+    // The requests themselves were each tried; only a link that did not open is worth a word.
     if (outcome == Outcome::NoLink) {
-        showWarningNoLink();
+        tell(outcome);
     }
     keyed_ = false;
 }
@@ -199,19 +193,27 @@ alignmentSession::withLink(const std::function<Outcome(radioLink&)>& body) {
     return outcome;
 }
 
-void alignmentSession::showWarningNoLink() {
-    services_.messages.showMessage(kPortUnavailableText, kSpacedWarningTitle,
-                                   MessageIcon::Information);
-}
-
-void alignmentSession::showCommunicationError() {
-    services_.messages.showMessage(kCommunicationErrorText, kErrorTitle, MessageIcon::Exclamation);
-}
-
-void alignmentSession::askReread(bool duringLife) {
-    if (services_.messages.ask(kMismatchText, kWarningTitle, MessageIcon::Information) ==
-        Answer::Ok) {
-        services_.observer.readRequested(duringLife);
+void alignmentSession::tell(Outcome outcome, bool duringLife) {
+    switch (outcome) {
+    case Outcome::NoLink:
+        services_.messages.showMessage(kPortUnavailableText, kSpacedWarningTitle,
+                                       MessageIcon::Information);
+        break;
+    case Outcome::Mismatch:
+        if (services_.messages.ask(kMismatchText, kWarningTitle, MessageIcon::Information) ==
+            Answer::Ok) {
+            services_.observer.readRequested(duringLife);
+        }
+        break;
+    case Outcome::Failed:
+        services_.messages.showMessage(kCommunicationErrorText, kErrorTitle,
+                                       MessageIcon::Exclamation);
+        break;
+    case Outcome::Done:
+    case Outcome::Ignored:
+    case Outcome::Cancelled:
+    case Outcome::Invalid:
+        break;
     }
 }
 
@@ -305,24 +307,14 @@ alignmentSession::Outcome alignmentSession::setValue(std::size_t row, int value)
         selectedValue_ = value;
         return Outcome::Done;
     });
-    switch (outcome) {
-    case Outcome::Done:
-    case Outcome::Ignored:
-    case Outcome::Cancelled:
-    case Outcome::Invalid:
-        break;
-    case Outcome::NoLink:
+    // Without a link the row goes back to where it was; after a failed request to the value the
+    // radio has. A changed radio keeps the value shown.
+    if (outcome == Outcome::NoLink) {
         showRow(row, before);
-        showWarningNoLink();
-        break;
-    case Outcome::Mismatch:
-        askReread(true);
-        break;
-    case Outcome::Failed:
+    } else if (outcome == Outcome::Failed) {
         restoreRow(row);
-        showCommunicationError();
-        break;
     }
+    tell(outcome);
     return outcome;
 }
 
@@ -377,11 +369,7 @@ alignmentSession::Outcome alignmentSession::pttToggle() {
         mapper_->sendSoftpot(static_cast<std::uint32_t>(selectedValue_), link.testMode());
         return Outcome::Done;
     });
-    if (outcome == Outcome::NoLink) {
-        showWarningNoLink();
-    } else if (outcome == Outcome::Failed) {
-        showCommunicationError();
-    }
+    tell(outcome);
     return outcome;
 }
 
@@ -446,24 +434,11 @@ alignmentSession::Outcome alignmentSession::program() {
         programming.reset();
         return Outcome::Done;
     });
-    switch (outcome) {
-    case Outcome::Done:
-    case Outcome::Ignored:
-    case Outcome::Cancelled:
-    case Outcome::Invalid:
-        if (invalid) {
-            services_.messages.showMessage(std::string(invalid->first), kErrorTitle,
-                                           invalid->second);
-            return Outcome::Invalid;
-        }
-        break;
-    case Outcome::NoLink:
-        showWarningNoLink();
-        break;
-    case Outcome::Mismatch:
-        askReread(true);
-        break;
-    case Outcome::Failed:
+    if (outcome == Outcome::Done && invalid) {
+        services_.messages.showMessage(std::string(invalid->first), kErrorTitle, invalid->second);
+        return Outcome::Invalid;
+    }
+    if (outcome == Outcome::Failed) {
         for (std::size_t i = 0; i < kSessionRowCount; ++i) {
             if (rows_[i].used) {
                 restoreRow(i);
@@ -473,9 +448,8 @@ alignmentSession::Outcome alignmentSession::program() {
         if (programming) {
             setDefaultText(*programming, std::to_string(softpotOf(*programming)));
         }
-        showCommunicationError();
-        break;
     }
+    tell(outcome);
     return outcome;
 }
 
@@ -500,12 +474,8 @@ bool alignmentSession::checkWatchdog() {
         return Outcome::Done;
     });
     touch();
-    if (outcome == Outcome::NoLink) {
-        showWarningNoLink();
-        return false;
-    }
-    if (outcome == Outcome::Failed) {
-        showCommunicationError();
+    tell(outcome);
+    if (outcome != Outcome::Done) {
         return false;
     }
     services_.observer.note(formatted(kWatchdogFormat, static_cast<int>(watchdog_.count())));

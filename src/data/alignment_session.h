@@ -79,6 +79,7 @@ public:
     enum class Outcome { Done, Ignored, Cancelled, Invalid, NoLink, Mismatch, Failed };
 
     alignmentSession(applicationCore& core, AlignmentType type, SessionServices services);
+    // Ends tuning if endTuning has not.
     ~alignmentSession();
     alignmentSession(const alignmentSession&) = delete;
     alignmentSession& operator=(const alignmentSession&) = delete;
@@ -130,9 +131,10 @@ private:
     void setStatus(std::string text);
     void setDefaultText(std::size_t row, std::string text);
     std::uint32_t softpotOf(std::size_t row) const;
-    void askReread(bool duringLife);
-    void showWarningNoLink();
-    void showCommunicationError();
+    // What the technician is told of an action that did not go through: no link, a changed
+    // radio (the question whether to read it; during the screen's life it closes first), a
+    // failed request.
+    void tell(Outcome outcome, bool duringLife = true);
     void touch();
 
     applicationCore& core_;

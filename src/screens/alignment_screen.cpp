@@ -127,13 +127,9 @@ CAlignmentScreen::CAlignmentScreen(AlignmentType type, const QIcon& pttPicture,
     });
 }
 
-CAlignmentScreen::~CAlignmentScreen() {
-    // A screen that goes without its frame's close (the program ending) still takes the radio
-    // out of its test state; after a close this does nothing.
-    if (session_ && session_->attached()) {
-        session_->endTuning();
-    }
-}
+// A screen destroyed without its frame's close still takes the radio out of its test state:
+// its session does that as it goes.
+CAlignmentScreen::~CAlignmentScreen() = default;
 
 void CAlignmentScreen::buildForm(const QIcon& pttPicture, const QIcon& programPicture) {
     setFont(screenFont());
