@@ -379,4 +379,34 @@ historyResult<historySnapshot> historyStore::get(std::int64_t id) {
     return {std::move(snapshot), {}};
 }
 
+historyResult<std::vector<historyRadio>> historyStore::radios() {
+    if (!isOpen()) {
+        return {std::nullopt, error_};
+    }
+    std::vector<historyRadio> radios;
+    if (!keepsHistory()) {
+        return {radios, {}};
+    }
+    QSqlQuery query(QSqlDatabase::database(connectionName_, false));
+    query.setForwardOnly(true);
+    // The newest snapshot of each serial number through the (serial_no, taken_at) index; ties in
+    // time go to the higher id, as in the list.
+    if (!query.exec(QStringLiteral(
+            "SELECT s.serial_no, s.model_no, s.taken_at, s.operation, c.n FROM snapshot s "
+            "JOIN (SELECT serial_no, count(*) AS n, max(taken_at) AS newest FROM snapshot "
+            "GROUP BY serial_no) c ON c.serial_no = s.serial_no AND c.newest = s.taken_at "
+            "WHERE s.id = (SELECT max(id) FROM snapshot t WHERE t.serial_no = s.serial_no "
+            "AND t.taken_at = c.newest) "
+            "ORDER BY s.taken_at DESC, s.serial_no"))) {
+        return {std::nullopt,
+                failure(QStringLiteral("cannot list the radios"), query.lastError().text())};
+    }
+    while (query.next()) {
+        radios.push_back(historyRadio{query.value(0).toString(), query.value(1).toString(),
+                                      query.value(2).toString(), query.value(3).toString(),
+                                      query.value(4).toLongLong()});
+    }
+    return {std::move(radios), {}};
+}
+
 } // namespace kavrin

@@ -25,6 +25,15 @@ template <typename T> struct historyResult {
     explicit operator bool() const { return value.has_value(); }
 };
 
+// One radio of the history: its serial number and its newest snapshot.
+struct historyRadio {
+    QString serialNo;
+    QString modelNo;  // as the newest snapshot has it
+    QString lastTime; // the newest snapshot's time
+    QString lastOperation;
+    std::int64_t snapshotCount = 0;
+};
+
 class historyStore {
 public:
     // Opens the database and brings its schema up to date. A database it cannot use (not a
@@ -50,6 +59,8 @@ public:
     historyResult<std::vector<historySnapshot>> list(const std::optional<QString>& serialNo = {});
     // One snapshot with its record.
     historyResult<historySnapshot> get(std::int64_t id);
+    // Every radio with its last service, the most recently serviced first.
+    historyResult<std::vector<historyRadio>> radios();
 
 private:
     QString open();

@@ -322,6 +322,16 @@ TEST_F(HistoryStoreTest, ListsNewestFirstAndBySerial) {
     const auto none = store.list(QStringLiteral("CCC0000003"));
     ASSERT_TRUE(none);
     EXPECT_TRUE(none.value->empty());
+
+    // Each radio once, with its newest snapshot, the most recently serviced first.
+    const auto radios = store.radios();
+    ASSERT_TRUE(radios) << radios.error.toStdString();
+    ASSERT_EQ(radios.value->size(), 2u);
+    EXPECT_EQ((*radios.value)[0].serialNo, "AAA0000001");
+    EXPECT_EQ((*radios.value)[0].lastTime.left(10), "2026-03-04");
+    EXPECT_EQ((*radios.value)[0].snapshotCount, 3);
+    EXPECT_EQ((*radios.value)[1].serialNo, "BBB0000002");
+    EXPECT_EQ((*radios.value)[1].snapshotCount, 1);
 }
 
 TEST_F(HistoryStoreTest, LeavesANewerSchemaAlone) {
