@@ -7,7 +7,8 @@ packages=(
     build-essential cmake ninja-build pkg-config git
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6-dev qt6-qpa-plugins
     libgl-dev
-    libqt6sql6-sqlite libqt6sql6-psql
+    libqt6sql6-sqlite libqt6sql6-psql postgresql
+    qt6-charts-dev poppler-utils
     googletest libgtest-dev libgmock-dev
     clang lld libclang-rt-dev clang-format
     fonts-liberation
