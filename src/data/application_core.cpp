@@ -228,16 +228,35 @@ bool applicationCore::loadArchiveByName(const std::filesystem::path& path) {
         archiveLoaded_ = false;
         break;
     case ArchiveLoad::Loaded:
-        archiveLoadSucceeded();
-        services_.messages.showMessage(kArchiveLoadedText, kNoteTitle, MessageIcon::Information);
-        services_.statusLine.setStatusText(identityStatusText());
         loaded = true;
         break;
     }
     // Only a file that loaded goes on the recent-file list, also while an earlier archive is
     // still loaded.
-    if (loaded) {
+    if (loadOutcome(loaded)) {
         services_.recentFiles.addRecentFile(path);
+    }
+    return loaded;
+}
+
+bool applicationCore::loadRecordWithConfirmation(const radioRecord& record) {
+    if (services_.messages.ask(kLoadQuestionText, "CONFIRMATION", MessageIcon::Information) !=
+        Answer::Ok) {
+        return false;
+    }
+    return loadRecord(record);
+}
+
+bool applicationCore::loadRecord(const radioRecord& record) {
+    record_ = record;
+    return loadOutcome(true);
+}
+
+bool applicationCore::loadOutcome(bool loaded) {
+    if (loaded) {
+        archiveLoadSucceeded();
+        services_.messages.showMessage(kArchiveLoadedText, kNoteTitle, MessageIcon::Information);
+        services_.statusLine.setStatusText(identityStatusText());
     } else if (!archiveLoaded_) {
         radioRead_ = false;
         record_.resetIdentity();

@@ -3,6 +3,7 @@
 // application object wraps it; kavrin-cli uses it as it is.
 #pragma once
 
+#include "data/radio_history.h"
 #include "data/radio_operations.h"
 #include "data/radio_record.h"
 #include "data/user_interface.h"
@@ -59,6 +60,15 @@ public:
     bool loadArchiveByName(const std::filesystem::path& path);
     bool loadArchiveWithConfirmation(const std::filesystem::path& path);
     bool saveArchiveFile(const std::filesystem::path& path);
+    // A record from elsewhere (the history) loaded exactly as an archive is, with the same
+    // confirmation, outcome and enabling, but no recent-file entry.
+    bool loadRecord(const radioRecord& record);
+    bool loadRecordWithConfirmation(const radioRecord& record);
+
+    // Where the flows' reads and changes are recorded; nowhere until one is set. The history
+    // must outlive the core or be replaced first.
+    void setHistory(IRadioHistory& history) { history_ = &history; }
+    IRadioHistory& history() { return *history_; }
 
     // The report command's writing steps: the report's path, or nothing when a screen is open.
     // A report that could not be written has shown its message; the path is returned all the
@@ -97,6 +107,8 @@ public:
 private:
     void regionCheck();
     void updatePointsPresent();
+    // The outcome step of every load: messages, status line and flags.
+    bool loadOutcome(bool loaded);
 
     ApplicationServices services_;
     radioRecord record_;
@@ -111,6 +123,8 @@ private:
     bool rxPointsPresent_ = true;
     int currentScreenId_ = 0;
     std::filesystem::path programDir_;
+    NoRadioHistory noHistory_;
+    IRadioHistory* history_ = &noHistory_;
 };
 
 } // namespace kavrin

@@ -2,6 +2,7 @@
 // record, and the one text encoding in which its cells are stored.
 #pragma once
 
+#include "data/radio_history.h"
 #include "data/radio_record.h"
 
 #include <QString>
@@ -10,15 +11,6 @@
 #include <optional>
 
 namespace kavrin {
-
-// Operations and outcomes as they are stored.
-inline constexpr const char* kOperationRead = "read";
-inline constexpr const char* kOperationProgramAll = "program-all";
-inline constexpr const char* kOperationScreenProgram = "screen-program";
-inline constexpr const char* kOperationSerialNumber = "serial-number";
-inline constexpr const char* kOutcomeSucceeded = "succeeded";
-inline constexpr const char* kOutcomeFailed = "failed";
-inline constexpr const char* kOutcomeCancelled = "cancelled";
 
 inline constexpr std::size_t kCellCount = kGridSize * kGridSize;
 
