@@ -380,6 +380,8 @@ alignmentSession::Outcome alignmentSession::program() {
     }
     std::optional<std::pair<std::string_view, MessageIcon>> invalid;
     std::optional<std::size_t> programming; // the row being written
+    std::optional<BlockImage> blockBefore;  // once the radio's block is known
+    std::string pointsWritten;
     const auto outcome = withLink([&](radioLink& link) {
         if (core_.operations().isSameRadio(core_.record(), link) == 0) {
             return Outcome::Mismatch;
@@ -420,12 +422,16 @@ alignmentSession::Outcome alignmentSession::program() {
                                              [](std::size_t) {});
                 imageTrusted = true;
             }
+            if (!blockBefore) {
+                blockBefore = core_.operations().blockImage();
+            }
             mapper_->assignFrequency(row.point, core_.record(), link.testMode());
             const auto byte = static_cast<std::uint8_t>(value);
             for (const auto offset : mapper_->programSoftpot(
                      core_.record(), static_cast<std::uint32_t>(value), link.testMode())) {
                 core_.operations().patchBlockImage(&byte, 1, offset);
             }
+            pointsWritten += " F" + std::to_string(i + 1);
             link.testMode().writeCodeplugChecksum(core_.operations().blockImageChecksum(),
                                                   core_.record().codeplugLayout());
             row.value = value;
@@ -434,6 +440,18 @@ alignmentSession::Outcome alignmentSession::program() {
         programming.reset();
         return Outcome::Done;
     });
+    if (blockBefore) {
+        // Every write the radio acknowledged is in the block image, checksummed or not.
+        radioChange change;
+        change.operation = kOperationScreenProgram;
+        change.outcome = outcome == Outcome::Done ? kOutcomeSucceeded : kOutcomeFailed;
+        change.before = radioOperations::recordOfBlock(core_.record(), *blockBefore);
+        change.after =
+            radioOperations::recordOfBlock(core_.record(), core_.operations().blockImage());
+        change.detail = std::string(info_.title) + ":" +
+                        (pointsWritten.empty() ? std::string(" nothing written") : pointsWritten);
+        core_.history().radioChanged(core_.record(), change);
+    }
     if (outcome == Outcome::Done && invalid) {
         services_.messages.showMessage(std::string(invalid->first), kErrorTitle, invalid->second);
         return Outcome::Invalid;

@@ -8,6 +8,7 @@
 #include "link/radio_link.h"
 
 #include <array>
+#include <cstdio>
 
 namespace kavrin {
 
@@ -150,6 +151,7 @@ bool applicationCore::readFlow(IProgress& progress) {
     regionCheck();
     services_.messages.showMessage(kReadDoneText, kNoteTitle, MessageIcon::Information);
     services_.statusLine.setStatusText(identityStatusText());
+    history().radioRead(record_);
     return true;
 }
 
@@ -182,20 +184,25 @@ bool applicationCore::programAllChecks() {
            Answer::Ok;
 }
 
-bool applicationCore::programFlow(IProgress& progress) {
+bool applicationCore::programFlow(IProgress& progress,
+                                  const std::function<bool()>& cancelRequested) {
     BusyCursorGuard busy(services_.cursor);
     bool sameRadio = false;
+    std::optional<softpotProgrammer> programmer;
     const bool failed = radioWorkFailed("Program All", [&] {
         {
             radioLink link;
             sameRadio = operations_.isSameRadio(record_, link) != 0;
         }
         if (sameRadio) {
-            softpotProgrammer programmer(record_, operations_, progress, radioRead_);
-            programmer.run();
+            programmer.emplace(record_, operations_, progress, radioRead_, cancelRequested);
+            programmer->run();
         }
     });
     busy.release();
+    if (programmer) {
+        recordProgramAll(*programmer, failed);
+    }
     if (failed) {
         services_.messages.showMessage(kProgramFailedText, "ERROR", MessageIcon::Exclamation);
         return false;
@@ -205,8 +212,38 @@ bool applicationCore::programFlow(IProgress& progress) {
                                        MessageIcon::Exclamation);
         return false;
     }
+    if (programmer->cancelled()) {
+        return false;
+    }
     services_.messages.showMessage(kProgramDoneText, kNoteTitle, MessageIcon::Information);
     return true;
+}
+
+void applicationCore::recordProgramAll(const softpotProgrammer& programmer, bool failed) {
+    // Before the radio's block was known nothing was written.
+    if (!programmer.blockKnown()) {
+        return;
+    }
+    radioChange change;
+    change.operation = kOperationProgramAll;
+    change.outcome = failed                   ? kOutcomeFailed
+                     : programmer.cancelled() ? kOutcomeCancelled
+                                              : kOutcomeSucceeded;
+    change.before = radioOperations::recordOfBlock(record_, programmer.blockBefore());
+    change.after = radioOperations::recordOfBlock(record_, programmer.blockConfirmed());
+    change.detail = std::to_string(programmer.writesConfirmed()) + " softpot writes confirmed";
+    if (const auto checksum = programmer.lastChecksum()) {
+        std::array<char, 8> hex{};
+        std::snprintf(hex.data(), hex.size(), "0x%02X", static_cast<unsigned>(*checksum));
+        change.detail += std::string("; last checksum written ") + hex.data();
+        if (programmer.writesAfterChecksum() != 0) {
+            change.detail += "; " + std::to_string(programmer.writesAfterChecksum()) +
+                             " writes after it not covered by a checksum";
+        }
+    } else {
+        change.detail += "; no checksum written";
+    }
+    history().radioChanged(record_, change);
 }
 
 bool applicationCore::loadArchiveWithConfirmation(const std::filesystem::path& path) {

@@ -10,10 +10,13 @@
 #include "link/user_messages.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
 namespace kavrin {
+
+class softpotProgrammer;
 
 class IRecentFiles {
 public:
@@ -53,8 +56,9 @@ public:
     // Program All's checks before the progress screen opens: the layout must match and the
     // technician must confirm. True when the flow may start.
     bool programAllChecks();
-    // The program flow; true when the radio was programmed.
-    bool programFlow(IProgress& progress);
+    // The program flow; true when the radio was programmed. cancelRequested, asked between two
+    // writes, stops it with the checksum right and test mode ended, showing nothing.
+    bool programFlow(IProgress& progress, const std::function<bool()>& cancelRequested = {});
 
     // Archive loads, each followed by the outcome step; true when the archive was loaded.
     bool loadArchiveByName(const std::filesystem::path& path);
@@ -107,6 +111,7 @@ public:
 private:
     void regionCheck();
     void updatePointsPresent();
+    void recordProgramAll(const softpotProgrammer& programmer, bool failed);
     // The outcome step of every load: messages, status line and flags.
     bool loadOutcome(bool loaded);
 

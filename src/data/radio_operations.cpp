@@ -137,17 +137,17 @@ int radioOperations::readRadio(radioRecord& record, IProgress& progress) {
 
     readBlock(commands, record.codeplugLayout(),
               [&](std::size_t chunk) { steps.afterChunk(chunk); });
-    fillPoints(record);
+    fillPoints(record, blockImage_);
     record.setCell(kLayoutCodeCell,
                    record.codeplugLayout() == 1 ? kExtendedLayoutCode : kStandardLayoutCode);
-    fillSoftpots(record);
+    fillSoftpots(record, blockImage_);
 
     commands.exitTestMode();
     commands.resetRadio();
     return 0;
 }
 
-void radioOperations::fillPoints(radioRecord& record) const {
+void radioOperations::fillPoints(radioRecord& record, const BlockImage& block) {
     const auto& band = record.bandInfo();
     struct Mask {
         PointGroup group;
@@ -158,14 +158,14 @@ void radioOperations::fillPoints(radioRecord& record) const {
                                           {PointGroup::Receive, kReceivePointMaskOffset}}};
     for (std::size_t i = 0; i < kPointCount; ++i) {
         for (const auto& mask : kMasks) {
-            const bool present = (blockImage_[mask.offset] >> i & 1u) != 0;
+            const bool present = (block[mask.offset] >> i & 1u) != 0;
             record.setCell(pointCell(mask.group, i),
                            present ? bandOffsets(band, mask.group)[i] : 0u);
         }
     }
 }
 
-void radioOperations::fillSoftpots(radioRecord& record) const {
+void radioOperations::fillSoftpots(radioRecord& record, const BlockImage& block) {
     for (const auto& type : kAlignmentTypes) {
         if (!record.isSupported(type.family)) {
             continue;
@@ -175,15 +175,21 @@ void radioOperations::fillSoftpots(radioRecord& record) const {
                 continue;
             }
             if (!type.middlePointOnly) {
-                record.setCell(softpotCell(type, i), blockImage_[blockOffset(type, i)]);
+                record.setCell(softpotCell(type, i), block[blockOffset(type, i)]);
             } else if (i == kMiddlePoint) {
                 // The KTD softpots exist in the extended layout only.
-                record.setCell(softpotCell(type, i), record.codeplugLayout() == 1
-                                                         ? blockImage_[blockOffset(type, i)]
-                                                         : 0u);
+                record.setCell(softpotCell(type, i),
+                               record.codeplugLayout() == 1 ? block[blockOffset(type, i)] : 0u);
             }
         }
     }
+}
+
+radioRecord radioOperations::recordOfBlock(const radioRecord& record, const BlockImage& block) {
+    radioRecord held = record;
+    fillPoints(held, block);
+    fillSoftpots(held, block);
+    return held;
 }
 
 int radioOperations::isSameRadio(const radioRecord& record, radioLink& link) {

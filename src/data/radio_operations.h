@@ -50,9 +50,13 @@ public:
     bool patchBlockImage(const std::uint8_t* data, std::size_t length, std::size_t offset);
     std::uint8_t blockImageChecksum() const { return blockChecksum(blockImage_); }
 
+    // The record with its points and softpots as a block holds them; what a flow tells the
+    // history a radio held before and after a change.
+    static radioRecord recordOfBlock(const radioRecord& record, const BlockImage& block);
+
 private:
-    void fillPoints(radioRecord& record) const;
-    void fillSoftpots(radioRecord& record) const;
+    static void fillPoints(radioRecord& record, const BlockImage& block);
+    static void fillSoftpots(radioRecord& record, const BlockImage& block);
 
     IUserMessages& messages_;
     IPause& pause_;

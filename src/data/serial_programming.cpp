@@ -80,6 +80,9 @@ bool programSerialNo(applicationCore& core, const std::string& entry, IUserMessa
                      IBusyCursor& cursor) {
     BusyCursorGuard busy(cursor);
     bool badEntry = false;
+    bool attempted = false;
+    bool written = false;
+    const radioRecord before = core.record();
     const auto outcome = onNormalLink(core, [&](radioLink& link) {
         if (core.operations().isSameRadio(core.record(), link) == 0) {
             return Exchange::RadioChanged;
@@ -95,12 +98,28 @@ bool programSerialNo(applicationCore& core, const std::string& entry, IUserMessa
             badEntry = true;
             return Exchange::Done;
         }
+        attempted = true;
         link.normalMode().writeSerialNo(entry.c_str(), static_cast<std::uint16_t>(entry.size()),
                                         core.record().codeplugLayout());
+        written = true;
         link.normalMode().resetRadio();
         core.record().setSerialNo(entry);
         return Exchange::Done;
     });
+    if (attempted) {
+        radioChange change;
+        change.operation = kOperationSerialNumber;
+        change.outcome = outcome == Exchange::Done ? kOutcomeSucceeded : kOutcomeFailed;
+        change.before = before;
+        change.after = before;
+        if (written) {
+            change.after.setSerialNo(entry);
+        }
+        change.detail = "serial number " + before.serialNo() + " -> " + entry +
+                        (written ? "" : " (not confirmed by the radio)");
+        // The snapshot's record is the radio's, which has the new number once it was written.
+        core.history().radioChanged(change.after, change);
+    }
     if (outcome != Exchange::Done) {
         tell(messages, outcome);
         return false;

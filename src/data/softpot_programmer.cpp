@@ -1,6 +1,7 @@
 // Program All's writing run.
 #include "data/softpot_programmer.h"
 
+#include "data/radio_failure.h"
 #include "link/radio_link.h"
 
 #include <array>
@@ -33,7 +34,26 @@ std::string completeText(int percent) {
     return std::to_string(percent) + "% Complete";
 }
 
+// Thrown between two writes when the run is asked to stop; caught by run() only.
+struct runCancelled {};
+
 } // namespace
+
+softpotProgrammer::softpotProgrammer(const radioRecord& record, radioOperations& operations,
+                                     IProgress& progress, bool radioRead,
+                                     std::function<bool()> cancelRequested)
+    : record_(record), operations_(operations), progress_(progress), reReadBlock_(!radioRead),
+      cancelRequested_(std::move(cancelRequested)) {
+    if (!reReadBlock_) {
+        blockIsKnown();
+    }
+}
+
+void softpotProgrammer::blockIsKnown() {
+    before_ = operations_.blockImage();
+    confirmed_ = before_;
+    blockKnown_ = true;
+}
 
 void softpotProgrammer::step(int percent) {
     progress_.setPercentText(completeText(percent));
@@ -46,7 +66,10 @@ void softpotProgrammer::nextStep() {
 }
 
 void softpotProgrammer::writeChecksum(testModeCommands& link) {
-    link.writeCodeplugChecksum(operations_.blockImageChecksum(), record_.codeplugLayout());
+    const auto checksum = operations_.blockImageChecksum();
+    link.writeCodeplugChecksum(checksum, record_.codeplugLayout());
+    lastChecksum_ = checksum;
+    writesAfterChecksum_ = 0;
 }
 
 void softpotProgrammer::programType(testModeCommands& link, AlignmentType type) {
@@ -64,12 +87,22 @@ void softpotProgrammer::programType(testModeCommands& link, AlignmentType type) 
         const auto value = record_.getCell(softpotCell(info, i));
         const auto byte = static_cast<std::uint8_t>(value & 0xFFu);
         const auto written = mapper->programSoftpot(record_, value, link);
+        for (const auto blockOffset : written) {
+            if (blockOffset < confirmed_.size()) {
+                confirmed_[blockOffset] = byte;
+            }
+        }
+        ++writes_;
+        ++writesAfterChecksum_;
         if (reReadBlock_) {
             // Both levels when a channel option wrote both, so the checksum covers them.
             for (const auto blockOffset : written) {
                 operations_.patchBlockImage(&byte, 1, blockOffset);
             }
             writeChecksum(link);
+        }
+        if (cancelRequested_ && cancelRequested_()) {
+            throw runCancelled{};
         }
     }
 }
@@ -127,20 +160,33 @@ void softpotProgrammer::run() {
                 progress_.setProgress(counter);
             }
         });
+        blockIsKnown();
     }
-    // A family the radio does not support keeps its progress steps, unshown.
-    if (record_.isSupported(AlignmentFamily::TxPower)) {
-        programPower(commands);
-    } else {
-        stepIndex_ += 2;
-    }
-    if (record_.isSupported(AlignmentFamily::TxModulation)) {
-        programModulation(commands);
-    } else {
-        stepIndex_ += 3;
-    }
-    if (record_.isSupported(AlignmentFamily::RxSquelch)) {
-        programSquelch(commands);
+    try {
+        // A family the radio does not support keeps its progress steps, unshown.
+        if (record_.isSupported(AlignmentFamily::TxPower)) {
+            programPower(commands);
+        } else {
+            stepIndex_ += 2;
+        }
+        if (record_.isSupported(AlignmentFamily::TxModulation)) {
+            programModulation(commands);
+        } else {
+            stepIndex_ += 3;
+        }
+        if (record_.isSupported(AlignmentFamily::RxSquelch)) {
+            programSquelch(commands);
+        }
+    } catch (const runCancelled&) {
+        // The write in flight is done; the checksum is made right and the radio leaves test mode
+        // as at the end of a full run, each tried on its own.
+        cancelled_ = true;
+        if (!reReadBlock_) {
+            radioWorkFailed("checksum", [&] { writeChecksum(commands); });
+        }
+        radioWorkFailed("exitTestMode", [&] { commands.exitTestMode(); });
+        radioWorkFailed("resetRadio", [&] { commands.resetRadio(); });
+        return;
     }
     if (!reReadBlock_) {
         writeChecksum(commands);
