@@ -21,6 +21,7 @@ inline constexpr int kCandidateTimeoutMs = 100;
 // How long a hang-up waits for the host to read the last response; a host that takes longer has
 // given up on it anyway.
 inline constexpr std::chrono::milliseconds kHangupGrace{1000};
+inline constexpr std::chrono::milliseconds kArrivalGrace{20};
 inline constexpr int kHangupCheckMs = 1;
 
 } // namespace
@@ -230,8 +231,18 @@ bool Server::pause(std::uint32_t milliseconds) {
 }
 
 void Server::awaitHostRead() {
-    const auto deadline = std::chrono::steady_clock::now() + kHangupGrace;
-    while (pty_.unreadByHost() != 0 && std::chrono::steady_clock::now() < deadline) {
+    const auto start = std::chrono::steady_clock::now();
+    const auto deadline = start + kHangupGrace;
+    // The answer reaches the host's queue a moment after it was written: until it was seen
+    // there, or long enough has passed for the host to have taken it at once, an empty queue
+    // does not mean the host read it.
+    bool seen = false;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (pty_.unreadByHost() != 0) {
+            seen = true;
+        } else if (seen || std::chrono::steady_clock::now() - start >= kArrivalGrace) {
+            return;
+        }
         pollfd fd{signals_.readFd(), POLLIN, 0};
         if (::poll(&fd, 1, kHangupCheckMs) != 0 && checkStop()) {
             return;

@@ -44,16 +44,20 @@ public:
     TransportStatus read(std::span<std::uint8_t> buffer, milliseconds timeout,
                          std::size_t& received) override {
         received = 0;
-        if (failed()) {
-            return TransportStatus::PortError;
-        }
-        if (port_->bytesAvailable() == 0 &&
-            !port_->waitForReadyRead(static_cast<int>(timeout.count()))) {
+        // Bytes that arrived before the port failed are delivered first: an answer the radio
+        // sent just before the cable went is still an answer.
+        if (port_->bytesAvailable() == 0) {
             if (failed()) {
-                logFailure("read");
                 return TransportStatus::PortError;
             }
-            return TransportStatus::Timeout;
+            if (!port_->waitForReadyRead(static_cast<int>(timeout.count())) &&
+                port_->bytesAvailable() == 0) {
+                if (failed()) {
+                    logFailure("read");
+                    return TransportStatus::PortError;
+                }
+                return TransportStatus::Timeout;
+            }
         }
         const auto got =
             port_->read(reinterpret_cast<char*>(buffer.data()), static_cast<qint64>(buffer.size()));
