@@ -8,7 +8,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6-dev qt6-qpa-plugins
     libgl-dev
     libqt6sql6-sqlite libqt6sql6-psql postgresql
-    qt6-charts-dev poppler-utils
+    # Qt Charts' CMake package needs Qt OpenGL's, which its Debian package does not pull in.
+    qt6-charts-dev libqt6opengl6-dev poppler-utils
     googletest libgtest-dev libgmock-dev
     clang lld libclang-rt-dev clang-format
     fonts-liberation
