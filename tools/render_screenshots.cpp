@@ -1,8 +1,11 @@
-// kavrin-screenshots DIR: renders the main window, the progress screen, the report window and
-// three alignment screens (transmit, signalling system, squelch) to PNG files with the offscreen
-// platform, from a sample archive and a virtual radio, for the README and for review.
+// kavrin-screenshots DIR: renders the main window, the progress screen, the report window, three
+// alignment screens (transmit, signalling system, squelch) and the History window to PNG files
+// with the offscreen platform, from a sample archive, a small history and a virtual radio, for
+// the README and for review.
 #include "data/alignment_types.h"
 #include "data/archive.h"
+#include "history/history_snapshot.h"
+#include "history/history_store.h"
 #include "link/virtual_ports.h"
 #include "shell/application.h"
 #include "shell/commands.h"
@@ -19,7 +22,7 @@ namespace {
 using namespace kavrin;
 
 // A radio as a technician would have it after an alignment, for the pictures.
-QString sampleArchive(const QTemporaryDir& dir) {
+radioRecord sampleRecord() {
     radioRecord record;
     record.setSerialNo("KV00012345");
     record.setModelNo("KVR4100U1       ");
@@ -37,9 +40,48 @@ QString sampleArchive(const QTemporaryDir& dir) {
             record.setCell(softpotCell(type, i), 20 + (value++ * 7) % 40);
         }
     }
+    return record;
+}
+
+QString sampleArchive(const QTemporaryDir& dir) {
     const auto path = dir.filePath("sample.spa");
-    saveArchive(path.toStdString(), record, 1234);
+    saveArchive(path.toStdString(), sampleRecord(), 1234);
     return path;
+}
+
+// A history of three services of the sample radio and one of another, in the store that
+// KAVRIN_HISTORY names for this run. The last Program All moved a few softpots.
+bool sampleHistory(const QTemporaryDir& dir) {
+    const QString url = "sqlite:" + dir.filePath("history.sqlite");
+    qputenv(kHistoryEnvironmentVariable, url.toUtf8());
+    historyStore store(*parseHistoryUrl(url).url);
+    radioRecord before = sampleRecord();
+    radioRecord after = before;
+    for (const auto type : {AlignmentType::TxHighPower, AlignmentType::TxModulation125KHz}) {
+        for (std::size_t i = 1; i < 4; ++i) {
+            const auto cell = softpotCell(alignmentType(type), i);
+            after.setCell(cell, after.getCell(cell) + static_cast<std::uint32_t>(i));
+        }
+    }
+    radioRecord other = sampleRecord();
+    other.setSerialNo("KV00067890");
+    struct Service {
+        const radioRecord* record;
+        const char* operation;
+        const char* time;
+    };
+    bool ok = true;
+    for (const auto& service : {Service{&other, kOperationRead, "2026-02-11T13:05:12.000Z"},
+                                Service{&before, kOperationRead, "2026-03-02T08:41:37.000Z"},
+                                Service{&after, kOperationProgramAll, "2026-03-02T09:12:05.000Z"},
+                                Service{&after, kOperationRead, "2026-03-02T09:14:48.000Z"}}) {
+        auto snapshot = makeSnapshot(*service.record, service.operation, kOutcomeSucceeded);
+        snapshot.time = service.time;
+        snapshot.host = "BENCH-2";
+        snapshot.user = "tech";
+        ok = store.add(snapshot).value.has_value() && ok;
+    }
+    return ok;
 }
 
 bool save(QWidget* window, const QDir& out, const char* name) {
@@ -78,6 +120,10 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    if (!sampleHistory(dir)) {
+        std::fprintf(stderr, "the sample history could not be written\n");
+        return 1;
+    }
     shell::CPelionTunerApp app({"kavrin", sampleArchive(dir)}, shell::AppSeams{&messages, nullptr});
     app.initInstance();
     app.mainFrame()->resize(960, 680);
@@ -120,6 +166,14 @@ int main(int argc, char* argv[]) {
         }
         ok = save(app.mainFrame(), out, shot.file) && ok;
         app.closeScreen();
+    }
+
+    app.runCommand(shell::kCmdHistory);
+    if (auto* history = app.historyWindow()) {
+        history->resize(1180, 720);
+        ok = save(history, out, "history-window.png") && ok;
+    } else {
+        ok = false;
     }
     radio.terminate();
     radio.waitForFinished();

@@ -11,6 +11,7 @@ enum CommandId : int {
     kCmdReadRadio = 32773,
     kCmdProgramAll = 32774,
     kCmdDisplayTuning = 32804,
+    kCmdExportPdf = 32830,
     kCmdPrintSetup = 57606,
     kCmdPrint = 57607,
     kCmdPrintPreview = 57609,
@@ -33,6 +34,7 @@ enum CommandId : int {
     kCmdProgramSerialNo = 32818,
     kCmdReset = 32794,
     kCmdFwVersion = 32797,
+    kCmdHistory = 32831,
     kCmdRadioSetup = 32820,
     kCmdUsingHelp = 32821,
     kCmdAbout = 57664,
@@ -43,5 +45,8 @@ enum CommandId : int {
 inline constexpr int kRadioSetupScreenId = 12;
 inline constexpr int kSerialNoScreenId = 15;
 inline constexpr int kReportScreenId = 100;
+// The history window is never the current screen (screens stay free while it is open); the id
+// names its help topic.
+inline constexpr int kHistoryWindowId = 101;
 
 } // namespace kavrin

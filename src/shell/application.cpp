@@ -3,6 +3,8 @@
 
 #include "data/radio_utilities.h"
 #include "data/report.h"
+#include "history/history_url.h"
+#include "pdf/pdf_report.h"
 #include "screens/screen_font.h"
 #include "shell/about_dialog.h"
 #include "shell/artwork.h"
@@ -20,6 +22,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QSettings>
+#include <QStatusBar>
 #include <utility>
 
 namespace kavrin::shell {
@@ -45,6 +48,18 @@ QSettings settings() {
 
 } // namespace
 
+QString historyUrlText() {
+    std::optional<QString> environment;
+    if (qEnvironmentVariableIsSet(kHistoryEnvironmentVariable)) {
+        environment = qEnvironmentVariable(kHistoryEnvironmentVariable);
+    }
+    std::optional<QString> setting;
+    if (const auto value = settings().value(kHistorySettingsKey); value.isValid()) {
+        setting = value.toString();
+    }
+    return chooseHistoryUrl(std::nullopt, environment, setting, defaultHistoryPath());
+}
+
 void CPelionTunerApp::registerScreen(int command, ScreenFactory factory) {
     screenFactories()[command] = std::move(factory);
 }
@@ -69,6 +84,15 @@ bool CPelionTunerApp::initInstance() {
     // The link's own messages (no port, port busy) go where every other message goes.
     messageScope_ = std::make_unique<ScopedUserMessages>(*messages_);
     buildMenus();
+    // A snapshot that could not be stored is told in passing: the radio work goes on, and the
+    // identity in the status line comes back.
+    recorder_ = std::make_unique<historyRecorder>(historyUrlText(), [this](const QString& text) {
+        if (mainFrame_) {
+            mainFrame_->statusBar()->showMessage(text,
+                                                 static_cast<int>(kStatusNoteTimeout.count()));
+        }
+    });
+    core_.setHistory(*recorder_);
 
     // The program's own directory holds the pictures, the help and the report.
     programDir_ = QCoreApplication::applicationDirPath();
@@ -191,6 +215,10 @@ void CPelionTunerApp::updateCommandStates() {
     for (const auto& [command, action] : actions_) {
         action->setEnabled(commandEnabled(command, state));
     }
+    // A restore is a load: it may happen when a load may.
+    if (historyWindow_ != nullptr) {
+        historyWindow_->setRestoreAllowed(commandEnabled(kCmdLoadArchive, state));
+    }
     // A submenu item takes the rule of its first command.
     for (auto* submenu : alignmentSubmenus_) {
         submenu->setEnabled(commandEnabled(submenu->data().toInt(), state));
@@ -217,6 +245,9 @@ void CPelionTunerApp::runCommand(int command) {
     case kCmdDisplayTuning:
         displayTuningCommand();
         break;
+    case kCmdExportPdf:
+        exportPdfCommand();
+        break;
     case kCmdPrint:
     case kCmdPrintPreview:
     case kCmdPrintSetup:
@@ -238,6 +269,9 @@ void CPelionTunerApp::runCommand(int command) {
         break;
     case kCmdFwVersion:
         firmwareVersionCommand(UserInterface{messages(), cursor_, *this});
+        break;
+    case kCmdHistory:
+        historyCommand();
         break;
     default:
         if (screenCommand(command) != nullptr) {
@@ -293,6 +327,58 @@ void CPelionTunerApp::displayTuningCommand() {
     }
     const bool opened = openDocumentFile(QString::fromStdString(path->string()));
     core_.reportShown(opened);
+}
+
+void CPelionTunerApp::exportPdfCommand() {
+    const auto path = dialogs_->saveReportPdf(mainFrame_.get());
+    if (path.isEmpty()) {
+        return;
+    }
+    QString error;
+    {
+        BusyCursorGuard busy(cursor_);
+        // The paper of File > Print Setup, so that the PDF prints as the report would.
+        error = writePdfReport(core_.record(), path, printer_.pageLayout().pageSize());
+    }
+    if (!error.isEmpty()) {
+        messages().showMessage(error.toStdString(), "ERROR", MessageIcon::Exclamation);
+        return;
+    }
+    mainFrame_->statusBar()->showMessage(QStringLiteral("Report saved as %1").arg(path),
+                                         static_cast<int>(kStatusNoteTimeout.count()));
+}
+
+void CPelionTunerApp::historyCommand() {
+    if (historyWindow_ == nullptr) {
+        historyWindow_ = new CHistoryWindow(recorder_->urlText(), *this, mainFrame_.get());
+    }
+    historyWindow_->refresh();
+    if (historyWindow_->isMinimized()) {
+        historyWindow_->showNormal();
+    } else {
+        historyWindow_->show();
+    }
+    historyWindow_->raise();
+    historyWindow_->activateWindow();
+}
+
+bool CPelionTunerApp::restoreFromHistory(const radioRecord& record) {
+    const bool loaded = core_.loadRecordWithConfirmation(record);
+    updateCommandStates();
+    return loaded;
+}
+
+void CPelionTunerApp::exportFromHistory(const radioRecord& record, QWidget* owner) {
+    const auto path = dialogs_->saveArchive(owner);
+    if (path.isEmpty()) {
+        return;
+    }
+    // A core of its own saves the snapshot, so that the record in memory stays as it is while
+    // the save's key, checks, messages and recent-file entry are those of File > Save.
+    applicationCore exporter(ApplicationServices{*messages_, cursor_, *this, pause_, *this});
+    exporter.record() = record;
+    exporter.saveArchiveFile(path.toStdString());
+    updateCommandStates();
 }
 
 void CPelionTunerApp::reportClosed() {
@@ -602,7 +688,10 @@ bool CPelionTunerApp::eventFilter(QObject* watched, QEvent* event) {
     // screen that is open.
     if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
-        showHelpFor(core_.currentScreenId());
+        // The History window is no screen; F1 in it opens its own page.
+        const bool inHistory = historyWindow_ != nullptr &&
+                               static_cast<QWidget*>(watched)->window() == historyWindow_.data();
+        showHelpFor(inHistory ? kHistoryWindowId : core_.currentScreenId());
         return true;
     }
     return QObject::eventFilter(watched, event);

@@ -4,9 +4,11 @@
 #pragma once
 
 #include "data/application_core.h"
+#include "history/history_recorder.h"
 #include "screens/screen_view.h"
 #include "shell/file_dialogs.h"
 #include "shell/frames.h"
+#include "shell/history_window.h"
 #include "shell/main_frame.h"
 #include "shell/progress_view.h"
 #include "shell/qt_user_interface.h"
@@ -17,6 +19,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QPrinter>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -29,6 +32,13 @@ inline constexpr const char* kSettingsApplication = "Kavrin";
 inline constexpr const char* kHelpBundleName = "Kavrin.chm";
 // The transmit watchdog's time in seconds; 0 turns it off.
 inline constexpr const char* kWatchdogKey = "tuning/transmitWatchdogSeconds";
+// How long a passing note (a snapshot not saved, a PDF written) stays in the status bar before
+// the identity comes back.
+inline constexpr std::chrono::milliseconds kStatusNoteTimeout{10'000};
+
+// The history's URL as the application and its History window use it: the environment variable,
+// then the settings key, then the SQLite file in the per-user data directory.
+QString historyUrlText();
 
 // Tests pass their own messages and dialogs; without them Qt's are used.
 struct AppSeams {
@@ -39,6 +49,7 @@ struct AppSeams {
 class CPelionTunerApp : public QObject,
                         public IRecentFiles,
                         public IStatusLine,
+                        public IHistoryHost,
                         public screens::IScreenHost {
     Q_OBJECT
 public:
@@ -78,6 +89,11 @@ public:
     void loadDroppedFile(const QString& path);
     CPelionTunerView* reportView() const;
     bool printReportTo(const QString& pdfPath);
+    // The History window while it exists.
+    CHistoryWindow* historyWindow() const { return historyWindow_; }
+
+    bool restoreFromHistory(const radioRecord& record) override;
+    void exportFromHistory(const radioRecord& record, QWidget* owner) override;
 
     static void registerScreen(int command, ScreenFactory factory);
 
@@ -102,6 +118,8 @@ private:
     void loadCommand();
     void saveCommand();
     void displayTuningCommand();
+    void historyCommand();
+    void exportPdfCommand();
     void printCommand(int command);
     void showHelpFor(int screenId);
 
@@ -115,6 +133,8 @@ private:
     IFileDialogs* dialogs_;
     QtBusyCursor cursor_;
     QtPause pause_;
+    // Declared before the core, which keeps a reference to it, so that it outlives the core.
+    std::unique_ptr<historyRecorder> recorder_;
     applicationCore core_;
     std::unique_ptr<CMainFrame> mainFrame_;
     std::map<int, QAction*> actions_;
@@ -128,6 +148,7 @@ private:
     screens::IScreenView* screenView_ = nullptr; // the open screen, owned by its frame
     QPointer<CCommonSplashFrame> progressFrame_;
     QPointer<CSplashRWView> progressView_;
+    QPointer<CHistoryWindow> historyWindow_;
     QPrinter printer_;
     std::unique_ptr<ScopedUserMessages> messageScope_;
 };

@@ -75,7 +75,9 @@ bool commandEnabled(int command, const CommandState& s) {
         return data;
     case kCmdProgramAll:
         return data && noScreen;
+    // The PDF is the report on paper: whenever the report may be shown, it may be exported.
     case kCmdDisplayTuning:
+    case kCmdExportPdf:
         return data && s.reportAllowed;
     case kCmdPrint:
     case kCmdPrintPreview:
@@ -89,6 +91,7 @@ bool commandEnabled(int command, const CommandState& s) {
     case kCmdRadioSetup:
     case kCmdUsingHelp:
     case kCmdAbout:
+    case kCmdHistory:
         return true;
     default:
         return false;
@@ -105,6 +108,8 @@ CommandTexts commandTexts(int command) {
         return {"Reads all radio particulars into memory", "Read Radio Information and Softpots"};
     case kCmdProgramAll:
         return {"Program all current stored data into radio", "Program All"};
+    case kCmdExportPdf:
+        return {"Saves the tuning report as a PDF file", "Export Report as PDF"};
     case kCmdPrint:
         return {"Print the active document", "Print"};
     case kCmdPrintPreview:
@@ -115,6 +120,8 @@ CommandTexts commandTexts(int command) {
         return {"Open this document", ""};
     case kCmdExit:
         return {"Quit the application; prompts to save documents", "Exit"};
+    case kCmdHistory:
+        return {"Show every radio's stored alignment history", "History"};
     case kCmdAbout:
         return {"Display program information, version number and copyright", "About"};
     default:

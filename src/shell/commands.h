@@ -63,6 +63,7 @@ inline constexpr std::array kFileMenu{
     MenuEntry{kCmdProgramAll, "Program &All"},
     kSeparator,
     MenuEntry{kCmdDisplayTuning, "&Display Tuning Parameters"},
+    MenuEntry{kCmdExportPdf, "&Export Report as PDF..."},
     MenuEntry{kCmdPrint, "&Print..."},
     MenuEntry{kCmdPrintPreview, "Print P&review"},
     MenuEntry{kCmdPrintSetup, "Print Set&up..."},
@@ -124,8 +125,11 @@ constexpr bool alignmentMenuHoldsEveryType() {
 static_assert(alignmentMenuHoldsEveryType());
 
 inline constexpr std::array kUtilitiesMenu{MenuEntry{kCmdProgramSerialNo, "&Program Serial No."},
-                                           kSeparator, MenuEntry{kCmdReset, "&Reset"}, kSeparator,
-                                           MenuEntry{kCmdFwVersion, "&FW Version"}};
+                                           kSeparator,
+                                           MenuEntry{kCmdReset, "&Reset"},
+                                           kSeparator,
+                                           MenuEntry{kCmdFwVersion, "&FW Version"},
+                                           MenuEntry{kCmdHistory, "&History..."}};
 
 inline constexpr std::array kHelpMenu{MenuEntry{kCmdRadioSetup, "Radio &Setup"},
                                       MenuEntry{kCmdUsingHelp, "Using &help"}, kSeparator,

@@ -1,4 +1,4 @@
-// Qt's file dialogs for archives.
+// Qt's file dialogs for archives and the PDF report.
 #include "shell/file_dialogs.h"
 
 #include <QFileDialog>
@@ -10,6 +10,8 @@ constexpr const char* kDefaultSuffix = "SoftPot";
 constexpr const char* kInitialName = "*.spa";
 constexpr const char* kArchiveFilter = "SoftPot Files (*.spa)";
 constexpr const char* kAllFilesFilter = "All Files (*.*)";
+constexpr const char* kPdfSuffix = "pdf";
+constexpr const char* kPdfFilter = "PDF Files (*.pdf)";
 
 QString run(QFileDialog& dialog) {
     dialog.setDefaultSuffix(kDefaultSuffix);
@@ -35,6 +37,18 @@ QString QtFileDialogs::saveArchive(QWidget* owner) {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters({kArchiveFilter, kAllFilesFilter});
     return run(dialog);
+}
+
+QString QtFileDialogs::saveReportPdf(QWidget* owner) {
+    QFileDialog dialog(owner);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters({kPdfFilter});
+    dialog.setDefaultSuffix(kPdfSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().front();
 }
 
 } // namespace kavrin::shell

@@ -1,4 +1,4 @@
-// The archive file dialogs, behind a seam that tests answer.
+// The file dialogs of archives and of the PDF report, behind a seam that tests answer.
 #pragma once
 
 #include <QString>
@@ -13,6 +13,7 @@ public:
     // The chosen path, or empty when the dialog was cancelled.
     virtual QString openArchive(QWidget* owner) = 0;
     virtual QString saveArchive(QWidget* owner) = 0;
+    virtual QString saveReportPdf(QWidget* owner) = 0;
 };
 
 class QtFileDialogs final : public IFileDialogs {
@@ -20,6 +21,7 @@ public:
     QString openArchive(QWidget* owner) override;
     // Lets the user name a new file and asks before it replaces an existing one.
     QString saveArchive(QWidget* owner) override;
+    QString saveReportPdf(QWidget* owner) override;
 };
 
 } // namespace kavrin::shell

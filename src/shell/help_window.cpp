@@ -21,6 +21,7 @@ namespace {
 
 // The serial-number screen is a utility, not an alignment type, so its page is named here.
 constexpr std::string_view kUtilitiesTopic = "Menu_Selections/Utilities.htm";
+constexpr std::string_view kHistoryTopic = "Menu_Selections/History.htm";
 
 QString fromView(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -66,6 +67,9 @@ QString helpTopic(int currentScreenId) {
     }
     if (currentScreenId == kSerialNoScreenId) {
         return fromView(kUtilitiesTopic);
+    }
+    if (currentScreenId == kHistoryWindowId) {
+        return fromView(kHistoryTopic);
     }
     return {};
 }

@@ -14,8 +14,9 @@ namespace kavrin::shell {
 // The start page of the bundle, shown for an empty topic.
 inline constexpr const char* kHelpStartPage = "index.htm";
 
-// The topic of the screen whose id is `currentScreenId`, as a path inside the bundle; empty for
-// the start page (no screen, the radio setup screen, the report window, anything unknown).
+// The topic of the screen whose id is `currentScreenId` (or of the history window, for
+// kHistoryWindowId), as a path inside the bundle; empty for the start page (no screen, the radio
+// setup screen, the report window, anything unknown).
 QString helpTopic(int currentScreenId);
 
 class CHelpWindow : public QWidget {

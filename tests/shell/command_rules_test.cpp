@@ -41,7 +41,8 @@ std::vector<int> allCommands() {
     return commands;
 }
 
-const std::set<int> kAlways{kCmdPrintSetup, kCmdExit, kCmdRadioSetup, kCmdUsingHelp, kCmdAbout};
+const std::set<int> kAlways{kCmdPrintSetup, kCmdExit,  kCmdRadioSetup,
+                            kCmdUsingHelp,  kCmdAbout, kCmdHistory};
 const std::set<int> kPower{kCmdTxHighPower, kCmdTxLowPower};
 const std::set<int> kModulation{kCmdTxModulation125, kCmdTxModulation20, kCmdTxModulation25};
 const std::set<int> kKtd{kCmdTxKtd125, kCmdTxKtd20, kCmdTxKtd25};
@@ -69,8 +70,8 @@ CommandState withChange(CommandState state, void (*change)(CommandState&)) {
     return state;
 }
 
-const std::set<int> kDataFile{kCmdLoadArchive, kCmdSaveArchive, kCmdReadRadio, kCmdProgramAll,
-                              kCmdDisplayTuning};
+const std::set<int> kDataFile{kCmdLoadArchive, kCmdSaveArchive,   kCmdReadRadio,
+                              kCmdProgramAll,  kCmdDisplayTuning, kCmdExportPdf};
 
 class EnablingRules : public ::testing::TestWithParam<StateCase> {};
 
@@ -139,8 +140,8 @@ INSTANTIATE_TEST_SUITE_P(
                         kPower,
                         kModulation,
                         kSquelch,
-                        {kCmdSaveArchive, kCmdDisplayTuning, kCmdProgramSerialNo, kCmdReset,
-                         kCmdFwVersion}})},
+                        {kCmdSaveArchive, kCmdDisplayTuning, kCmdExportPdf, kCmdProgramSerialNo,
+                         kCmdReset, kCmdFwVersion}})},
         StateCase{"TheReportOpen",
                   withChange(afterRead(),
                              [](auto& s) {

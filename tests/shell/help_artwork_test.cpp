@@ -113,12 +113,14 @@ private slots:
         const QString utilities = QStringLiteral("Menu_Selections/Utilities.htm");
         const QString signaling =
             QStringLiteral("Menu_Selections/Alignment_Options/TX_Signaling_System.htm");
+        const QString history = QStringLiteral("Menu_Selections/History.htm");
         const QList<QPair<int, QString>> rows{
-            {2, power},      {3, power},      {4, modulation},  {5, modulation}, {6, modulation},
-            {7, squelch},    {8, squelch},    {9, squelch},     {10, squelch},   {16, squelch},
-            {17, squelch},   {15, utilities}, {18, signaling},  {19, signaling}, {20, signaling},
-            {0, QString()},  {1, QString()},  {11, QString()},  {12, QString()}, {13, QString()},
-            {14, QString()}, {21, QString()}, {100, QString()}, {-1, QString()},
+            {2, power},       {3, power},      {4, modulation},  {5, modulation}, {6, modulation},
+            {7, squelch},     {8, squelch},    {9, squelch},     {10, squelch},   {16, squelch},
+            {17, squelch},    {15, utilities}, {18, signaling},  {19, signaling}, {20, signaling},
+            {0, QString()},   {1, QString()},  {11, QString()},  {12, QString()}, {13, QString()},
+            {14, QString()},  {21, QString()}, {100, QString()}, {-1, QString()}, {101, history},
+            {102, QString()},
         };
         for (const auto& [screenId, topic] : rows) {
             QTest::addRow("screen %d", screenId) << screenId << topic;
@@ -133,7 +135,7 @@ private slots:
 
     // Every topic a screen can ask for, and the start page, is a page of the bundle.
     void everyTopicIsAPage() {
-        for (int screenId = -1; screenId <= 100; ++screenId) {
+        for (int screenId = -1; screenId <= kavrin::kHistoryWindowId; ++screenId) {
             const QString topic = helpTopic(screenId);
             const QString page =
                 topic.isEmpty() ? QString::fromLatin1(kavrin::shell::kHelpStartPage) : topic;
@@ -205,6 +207,8 @@ private slots:
             << "Signaling";
         QTest::newRow("report window") << 100 << "index.htm"
                                        << "Kavrin";
+        QTest::newRow("history window") << kavrin::kHistoryWindowId << "Menu_Selections/History.htm"
+                                        << "History";
     }
 
     void showHelpOpensTheScreensPage() {

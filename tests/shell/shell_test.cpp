@@ -15,6 +15,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -25,8 +26,10 @@ class FakeDialogs final : public IFileDialogs {
 public:
     QString openArchive(QWidget*) override { return openPath; }
     QString saveArchive(QWidget*) override { return savePath; }
+    QString saveReportPdf(QWidget*) override { return pdfPath; }
     QString openPath;
     QString savePath;
+    QString pdfPath;
 };
 
 // A screen that only takes its id, standing in for the real screens.
@@ -84,13 +87,14 @@ private slots:
         QCOMPARE(visibleTexts(app->menu("&File")),
                  (QStringList{"&Load Archive File", "&Save Archive File", "-",
                               "Read Radio &Information and Softpots", "Program &All", "-",
-                              "&Display Tuning Parameters", "&Print...", "Print P&review",
-                              "Print Set&up...", "-", "Exit"}));
+                              "&Display Tuning Parameters", "&Export Report as PDF...", "&Print...",
+                              "Print P&review", "Print Set&up...", "-", "Exit"}));
         QCOMPARE(visibleTexts(app->menu("&Alignment")),
                  (QStringList{"Tx &Power", "Tx &Modulation", "Tx Si&gnaling System", "-",
                               "Rx S&quelch"}));
-        QCOMPARE(visibleTexts(app->menu("&Utilities")),
-                 (QStringList{"&Program Serial No.", "-", "&Reset", "-", "&FW Version"}));
+        QCOMPARE(
+            visibleTexts(app->menu("&Utilities")),
+            (QStringList{"&Program Serial No.", "-", "&Reset", "-", "&FW Version", "&History..."}));
         QCOMPARE(visibleTexts(app->menu("&Help")),
                  (QStringList{"Radio &Setup", "Using &help", "-", "&About Kavrin..."}));
         QStringList toolbar;
@@ -100,8 +104,12 @@ private slots:
         QCOMPARE(toolbar, (QStringList{"Load Archive File", "Save Archive File", "-",
                                        "Read Radio Information and Softpots", "Program All", "-",
                                        "Print", "-", "About"}));
-        QCOMPARE(app->action(kCmdReadRadio)->statusTip(),
-                 QString("Reads all radio particulars into memory"));
+        for (const auto& [command, tip] :
+             std::map<int, QString>{{kCmdReadRadio, "Reads all radio particulars into memory"},
+                                    {kCmdExportPdf, "Saves the tuning report as a PDF file"},
+                                    {kCmdHistory, "Show every radio's stored alignment history"}}) {
+            QCOMPARE(app->action(command)->statusTip(), tip);
+        }
         QCOMPARE(app->mainFrame()->statusText(), QString("Ready"));
         QVERIFY(app->action(kCmdLoadArchive)->shortcut().isEmpty());
     }
@@ -184,7 +192,7 @@ private slots:
     void recentFilesFillThePlaceholderAndTheReportNeverStays() {
         start();
         const QStringList emptyTail{"Print Set&up...", "-", "Exit"};
-        QCOMPARE(visibleTexts(app->menu("&File")).mid(9), emptyTail);
+        QCOMPARE(visibleTexts(app->menu("&File")).mid(10), emptyTail);
 
         const auto archive = saveSampleArchive("a.spa");
         dialogs.openPath = archive;
@@ -192,7 +200,7 @@ private slots:
         app->runCommand(kCmdLoadArchive);
         QVERIFY(app->core().archiveLoaded());
         QCOMPARE(app->recentFiles(), QStringList{archive});
-        QCOMPARE(visibleTexts(app->menu("&File")).mid(9),
+        QCOMPARE(visibleTexts(app->menu("&File")).mid(10),
                  (QStringList{"Print Set&up...", "-", "&1 " + archive, "-", "Exit"}));
 
         dialogs.savePath = dir.filePath("b.spa");
@@ -270,6 +278,32 @@ private slots:
         QCOMPARE(app->core().currentScreenId(), 0);
         QVERIFY(app->core().reportAllowed());
         QVERIFY(app->action(kCmdDisplayTuning)->isEnabled());
+    }
+
+    // The report as a PDF asks only for the file; a file it cannot write says why.
+    void exportReportAsPdf() {
+        start({"kavrin", saveSampleArchive("e.spa")});
+        QVERIFY(app->action(kCmdExportPdf)->isEnabled());
+        messages->shown.clear();
+
+        dialogs.pdfPath.clear();
+        app->runCommand(kCmdExportPdf);
+        QVERIFY(messages->shown.empty());
+
+        dialogs.pdfPath = dir.filePath("report.pdf");
+        app->runCommand(kCmdExportPdf);
+        QVERIFY(messages->shown.empty());
+        QFile written(dialogs.pdfPath);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.read(4) == "%PDF");
+        QVERIFY(app->mainFrame()->statusBar()->currentMessage().contains(dialogs.pdfPath));
+
+        dialogs.pdfPath = dir.filePath("no such folder/report.pdf");
+        app->runCommand(kCmdExportPdf);
+        QCOMPARE(messages->shown.size(), std::size_t{1});
+        QCOMPARE(messages->shown[0].title, std::string("ERROR"));
+        QVERIFY(!messages->shown[0].text.empty());
+        QVERIFY(!QFile::exists(dialogs.pdfPath));
     }
 
     void serialNumberScreenWritesABlankRadioAndStaysOpen() {
