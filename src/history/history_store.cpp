@@ -12,7 +12,9 @@
 #include <QVariant>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <limits>
+#include <thread>
 
 namespace kavrin {
 namespace {
@@ -20,6 +22,13 @@ namespace {
 Q_LOGGING_CATEGORY(lcHistory, "kavrin.history", QtWarningMsg)
 
 const QString kSchemaVersionTable = QStringLiteral("schema_version");
+
+// The PostgreSQL advisory lock on which migrations take turns. Advisory locks belong to one
+// database, so only migrations of the same database wait for each other.
+constexpr qint64 kMigrationLockKey = 0x4b61767269'6e4d; // "KavrinM"
+
+// How often a switch to write-ahead logging that SQLite refused outright is tried again.
+constexpr std::chrono::milliseconds kWalRetryPause{10};
 
 // What differs between the servers; everything else is the same SQL.
 struct Dialect {
@@ -95,6 +104,27 @@ bool readSummary(const QSqlQuery& query, historySnapshot& snapshot) {
     snapshot.codeplugLayout = static_cast<std::int32_t>(layout);
     snapshot.band = static_cast<std::uint32_t>(band);
     return true;
+}
+
+// SQLite refuses a lock that would deadlock at once instead of waiting: two processes that read
+// a new file and switch it to write-ahead logging at the same moment each hold the shared lock
+// the other's switch needs. The one refused tries again, within the same bound as any wait.
+QString switchToWal(const QSqlDatabase& db) {
+    const auto deadline = std::chrono::steady_clock::now() + kHistoryBusyTimeout;
+    for (;;) {
+        QSqlQuery query(db);
+        if (query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) && query.next()) {
+            return query.value(0).toString().compare(u"wal", Qt::CaseInsensitive) == 0
+                       ? QString()
+                       : QStringLiteral("the journal stays in mode %1")
+                             .arg(query.value(0).toString());
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return query.lastError().text();
+        }
+        query.finish();
+        std::this_thread::sleep_for(kWalRetryPause);
+    }
 }
 
 QString nextConnectionName() {
@@ -179,14 +209,31 @@ QString historyStore::open() {
     }
     query.finish();
 
+    if (QString refused = readSchemaVersion(); !refused.isEmpty()) {
+        return refused;
+    }
+    // Readers never block the one writer, and a writer another bench holds up waits at most
+    // the busy timeout. Set only once the database is known to be ours, as it rewrites the
+    // file's header.
+    if (sqlite) {
+        if (QString reason = switchToWal(db); !reason.isEmpty()) {
+            return failure(QStringLiteral("cannot switch to write-ahead logging"), reason);
+        }
+    }
+    return migrate();
+}
+
+QString historyStore::readSchemaVersion() {
+    QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
     const QStringList tables = db.tables();
+    schemaVersion_ = 0;
     if (tables.contains(kSchemaVersionTable, Qt::CaseInsensitive)) {
+        QSqlQuery query(db);
         if (!query.exec(QStringLiteral("SELECT version FROM schema_version")) || !query.next()) {
             return failure(QStringLiteral("cannot read the schema version"),
                            query.lastError().text());
         }
         schemaVersion_ = query.value(0).toInt();
-        query.finish();
     } else if (!tables.isEmpty()) {
         return failure(
             QStringLiteral("not a history database"),
@@ -199,16 +246,7 @@ QString historyStore::open() {
                            .arg(schemaVersion_)
                            .arg(currentSchemaVersion()));
     }
-    // Readers never block the one writer, and a writer another bench holds up waits at most
-    // the busy timeout. Set only once the database is known to be ours, as it rewrites the
-    // file's header.
-    if (sqlite && (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !query.next() ||
-                   query.value(0).toString().compare(u"wal", Qt::CaseInsensitive) != 0)) {
-        return failure(QStringLiteral("cannot switch to write-ahead logging"),
-                       query.lastError().text());
-    }
-    query.finish();
-    return migrate();
+    return {};
 }
 
 QString historyStore::migrate() {
@@ -218,11 +256,23 @@ QString historyStore::migrate() {
         if (migration.version <= schemaVersion_) {
             continue;
         }
-        const QString what = QStringLiteral("cannot migrate to schema version %1; left at %2")
-                                 .arg(migration.version)
-                                 .arg(schemaVersion_);
-        if (!db.transaction()) {
-            return failure(what, db.lastError().text());
+        const auto what = [&] {
+            return QStringLiteral("cannot migrate to schema version %1; left at %2")
+                .arg(migration.version)
+                .arg(schemaVersion_);
+        };
+        if (QString reason = beginMigration(db); !reason.isEmpty()) {
+            return failure(what(), reason);
+        }
+        // Another process may have migrated between our first look and the lock; what counts
+        // is what the database holds now.
+        if (QString refused = readSchemaVersion(); !refused.isEmpty()) {
+            db.rollback();
+            return refused;
+        }
+        if (migration.version <= schemaVersion_) {
+            db.rollback();
+            continue;
         }
         QStringList statements = migration.statements(dialect);
         statements
@@ -233,15 +283,37 @@ QString historyStore::migrate() {
                 const QString reason = query.lastError().text();
                 query.finish();
                 db.rollback();
-                return failure(what, reason);
+                return failure(what(), reason);
             }
         }
         if (!db.commit()) {
             const QString reason = db.lastError().text();
             db.rollback();
-            return failure(what, reason);
+            return failure(what(), reason);
         }
         schemaVersion_ = migration.version;
+    }
+    return {};
+}
+
+QString historyStore::beginMigration(QSqlDatabase& db) const {
+    QSqlQuery query(db);
+    if (url_.backend == historyBackend::Sqlite) {
+        // The write lock from the start: a deferred transaction would read the schema version
+        // under a shared lock that a second migrating process could not wait its way past.
+        return query.exec(QStringLiteral("BEGIN IMMEDIATE")) ? QString() : query.lastError().text();
+    }
+    if (!db.transaction()) {
+        return db.lastError().text();
+    }
+    // PostgreSQL creates tables of the same name in two transactions at once and fails the
+    // second only at its commit or on a catalogue key; this lock, released with the transaction,
+    // makes migrations of one database take turns. It waits within the statement timeout.
+    if (!query.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kMigrationLockKey))) {
+        const QString reason = query.lastError().text();
+        query.finish();
+        db.rollback();
+        return reason;
     }
     return {};
 }

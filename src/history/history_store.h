@@ -12,6 +12,8 @@
 #include <optional>
 #include <vector>
 
+class QSqlDatabase;
+
 namespace kavrin {
 
 // The longest a write waits for another writer (another bench, another process) before it
@@ -64,7 +66,11 @@ public:
 
 private:
     QString open();
+    // Reads schemaVersion_; the refusal of a database that is not ours or too new.
+    QString readSchemaVersion();
     QString migrate();
+    // A transaction that no other process's migration of the same database runs beside.
+    QString beginMigration(QSqlDatabase& db) const;
     QString failure(const QString& what, const QString& reason) const;
 
     historyUrl url_;

@@ -1,14 +1,26 @@
-// The history store on SQLite: URLs and their choice, the schema's creation and migration, the
-// record kept exactly, the list's order, and databases the store must leave alone.
+// The history store on SQLite and on a real PostgreSQL server: URLs and their choice, the
+// schema's creation and migration, the record kept exactly, the list's order, databases the store
+// must leave alone, servers that are not there, and writers in several processes at once.
 #include "history/history_store.h"
+#include "support/test_postgresql.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
+#include <arpa/inet.h>
+#include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <ostream>
+#include <set>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace kavrin {
 namespace {
@@ -136,75 +148,155 @@ TEST(HistoryCells, DecoderTakesExactlyTheGrid) {
     EXPECT_FALSE(decodeSupported(QStringLiteral("1x1")));
 }
 
-// --- The store -------------------------------------------------------------------------------
+// --- The store ---------------------------------------------------------------------------------
 
-// A second connection to the same file, as another program would have.
+enum class Backend { Sqlite, Postgresql };
+
+void PrintTo(Backend backend, std::ostream* out) {
+    *out << (backend == Backend::Sqlite ? "SQLite" : "PostgreSQL");
+}
+
+// A second connection to the same database, as another program would have.
 class RawConnection {
 public:
-    explicit RawConnection(const QString& path) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kName);
-        db.setDatabaseName(path);
+    explicit RawConnection(const historyUrl& url) : name_(nextName()) {
+        const bool sqlite = url.backend == historyBackend::Sqlite;
+        QSqlDatabase db = QSqlDatabase::addDatabase(
+            sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name_);
+        if (sqlite) {
+            db.setDatabaseName(url.path);
+        } else {
+            db.setHostName(url.host);
+            db.setPort(url.port);
+            db.setUserName(url.user);
+            db.setDatabaseName(url.database);
+        }
         db.open();
     }
     ~RawConnection() {
         {
-            QSqlDatabase db = QSqlDatabase::database(kName, false);
+            QSqlDatabase db = QSqlDatabase::database(name_, false);
             db.close();
         }
-        QSqlDatabase::removeDatabase(kName);
+        QSqlDatabase::removeDatabase(name_);
     }
     RawConnection(const RawConnection&) = delete;
     RawConnection& operator=(const RawConnection&) = delete;
 
     QVariant value(const QString& sql) const {
-        QSqlQuery query(QSqlDatabase::database(kName, false));
+        QSqlQuery query(QSqlDatabase::database(name_, false));
         return query.exec(sql) && query.next() ? query.value(0) : QVariant();
     }
     bool exec(const QString& sql) const {
-        QSqlQuery query(QSqlDatabase::database(kName, false));
+        QSqlQuery query(QSqlDatabase::database(name_, false));
         return query.exec(sql);
+    }
+    // Every row of the query, its columns joined; for comparing a database before and after.
+    QStringList rows(const QString& sql) const {
+        QSqlQuery query(QSqlDatabase::database(name_, false));
+        QStringList rows;
+        if (!query.exec(sql)) {
+            rows << QStringLiteral("failed: ") + sql;
+        }
+        while (query.next()) {
+            QStringList columns;
+            for (int i = 0; i < query.record().count(); ++i) {
+                columns << query.value(i).toString();
+            }
+            rows << columns.join(u'|');
+        }
+        return rows;
     }
 
 private:
-    inline static const QString kName = QStringLiteral("raw");
+    static QString nextName() {
+        static std::atomic<unsigned> counter{0};
+        return QStringLiteral("raw-%1").arg(counter.fetch_add(1));
+    }
+    QString name_;
 };
 
-class HistoryStoreTest : public ::testing::Test {
+historySnapshot snapshotOf(const char* serial, const char* time) {
+    radioRecord record;
+    record.setSerialNo(serial);
+    historySnapshot snapshot =
+        makeSnapshot(record, QString::fromLatin1(kOperationRead), kOutcomeSucceeded);
+    snapshot.time = QString::fromLatin1(time);
+    return snapshot;
+}
+
+// A store the test cannot use must say why on every call, and never crash.
+void expectRefusedEverywhere(historyStore& store, const QString& reason) {
+    EXPECT_FALSE(store.isOpen());
+    EXPECT_TRUE(store.error().contains(reason)) << store.error().toStdString();
+    const auto added = store.add(snapshotOf("1234567890", "2026-01-01T00:00:00.000Z"));
+    EXPECT_FALSE(added);
+    EXPECT_EQ(added.error, store.error());
+    EXPECT_EQ(store.list().error, store.error());
+    EXPECT_EQ(store.get(1).error, store.error());
+    EXPECT_EQ(store.radios().error, store.error());
+}
+
+// A new, empty database of the given kind for each test: a file in a temporary folder, or a
+// database of its own on the test run's PostgreSQL server.
+class HistoryDatabaseTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
-
-    QString path() const { return dir_.filePath(QStringLiteral("history.sqlite")); }
-    historyUrl url() const { return *parseHistoryUrl(QStringLiteral("sqlite:") + path()).url; }
-
-    QByteArray fileBytes() const {
-        QFile file(path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    void use(Backend backend) {
+        QString text;
+        if (backend == Backend::Sqlite) {
+            ASSERT_TRUE(dir_.isValid());
+            text = QStringLiteral("sqlite:") + dir_.filePath(QStringLiteral("history.sqlite"));
+        } else {
+            text = test::freshPostgresqlDatabase();
+            ASSERT_FALSE(text.isEmpty());
+        }
+        const auto parsed = parseHistoryUrl(text);
+        ASSERT_TRUE(parsed.url) << parsed.error.toStdString();
+        url_ = *parsed.url;
     }
 
-    static historySnapshot snapshotOf(const char* serial, const char* time) {
-        radioRecord record;
-        record.setSerialNo(serial);
-        historySnapshot snapshot =
-            makeSnapshot(record, QString::fromLatin1(kOperationRead), kOutcomeSucceeded);
-        snapshot.time = QString::fromLatin1(time);
-        return snapshot;
-    }
+    const historyUrl& url() const { return url_; }
+    bool sqlite() const { return url_.backend == historyBackend::Sqlite; }
 
-    // A store the test cannot use must say why on every call, and never crash.
-    static void expectRefusedEverywhere(historyStore& store, const QString& reason) {
-        EXPECT_FALSE(store.isOpen());
-        EXPECT_TRUE(store.error().contains(reason)) << store.error().toStdString();
-        const auto added = store.add(snapshotOf("1234567890", "2026-01-01T00:00:00.000Z"));
-        EXPECT_FALSE(added);
-        EXPECT_EQ(added.error, store.error());
-        EXPECT_EQ(store.list().error, store.error());
-        EXPECT_EQ(store.get(1).error, store.error());
+    // All that a store which leaves the database alone must not change: the file's bytes; on a
+    // server every table, index and sequence with all their rows.
+    QStringList contents() const {
+        if (sqlite()) {
+            QFile file(url_.path);
+            return {file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().toHex())
+                                                   : QStringLiteral("no file")};
+        }
+        const RawConnection raw(url_);
+        const QString relations = QStringLiteral(
+            "SELECT c.relname, c.relkind FROM pg_class c JOIN pg_namespace n "
+            "ON n.oid = c.relnamespace WHERE n.nspname = 'public' ORDER BY c.relname");
+        QStringList contents = raw.rows(relations);
+        for (const QString& relation : QStringList(contents)) {
+            const QStringList nameAndKind = relation.split(u'|');
+            if (nameAndKind.value(1) == u"r" || nameAndKind.value(1) == u"S") {
+                contents << raw.rows(QStringLiteral("SELECT * FROM %1").arg(nameAndKind[0]));
+            }
+        }
+        return contents;
     }
 
     QTemporaryDir dir_;
+    historyUrl url_;
 };
 
-TEST_F(HistoryStoreTest, CreatesTheSchemaOnceAndReopensIt) {
+// What both backends must do alike.
+class HistoryStoreTest : public HistoryDatabaseTest, public ::testing::WithParamInterface<Backend> {
+protected:
+    void SetUp() override { use(GetParam()); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Backends, HistoryStoreTest,
+                         ::testing::Values(Backend::Sqlite, Backend::Postgresql),
+                         [](const auto& param) {
+                             return param.param == Backend::Sqlite ? "Sqlite" : "Postgresql";
+                         });
+
+TEST_P(HistoryStoreTest, CreatesTheSchemaOnceAndReopensIt) {
     const QStringList connectionsBefore = QSqlDatabase::connectionNames();
     {
         historyStore store(url());
@@ -225,14 +317,16 @@ TEST_F(HistoryStoreTest, CreatesTheSchemaOnceAndReopensIt) {
         ASSERT_TRUE(listed);
         EXPECT_EQ(listed.value->size(), 1U);
     }
-    const RawConnection raw(path());
+    const RawConnection raw(url());
     EXPECT_EQ(raw.value(QStringLiteral("SELECT count(*) FROM schema_version")).toInt(), 1);
     EXPECT_EQ(raw.value(QStringLiteral("SELECT version FROM schema_version")).toInt(),
               historyStore::currentSchemaVersion());
-    EXPECT_EQ(raw.value(QStringLiteral("PRAGMA journal_mode")).toString(), u"wal");
+    if (sqlite()) {
+        EXPECT_EQ(raw.value(QStringLiteral("PRAGMA journal_mode")).toString(), u"wal");
+    }
 }
 
-TEST_F(HistoryStoreTest, KeepsTheRecordExactly) {
+TEST_P(HistoryStoreTest, KeepsTheRecordExactly) {
     radioRecord record;
     for (std::size_t row = 0; row < kGridSize; ++row) {
         for (std::size_t column = 0; column < kGridSize; ++column) {
@@ -291,7 +385,7 @@ TEST_F(HistoryStoreTest, KeepsTheRecordExactly) {
     EXPECT_FALSE(store.get(*id.value + 1)) << "an unknown id is not found";
 }
 
-TEST_F(HistoryStoreTest, ListsNewestFirstAndBySerial) {
+TEST_P(HistoryStoreTest, ListsNewestFirstAndBySerial) {
     historyStore store(url());
     ASSERT_TRUE(store.isOpen()) << store.error().toStdString();
     // Written out of time order, as benches sharing one server do.
@@ -334,32 +428,119 @@ TEST_F(HistoryStoreTest, ListsNewestFirstAndBySerial) {
     EXPECT_EQ((*radios.value)[1].snapshotCount, 1);
 }
 
-TEST_F(HistoryStoreTest, LeavesANewerSchemaAlone) {
+TEST_P(HistoryStoreTest, LeavesANewerSchemaAlone) {
     {
         historyStore store(url());
         ASSERT_TRUE(store.isOpen()) << store.error().toStdString();
+        ASSERT_TRUE(store.add(snapshotOf("1234567890", "2026-01-01T00:00:00.000Z")));
     }
     const int newer = historyStore::currentSchemaVersion() + 1;
     {
-        const RawConnection raw(path());
+        const RawConnection raw(url());
         ASSERT_TRUE(raw.exec(QStringLiteral("UPDATE schema_version SET version = %1").arg(newer)));
     }
-    const QByteArray before = fileBytes();
-    ASSERT_FALSE(before.isEmpty());
+    const QStringList before = contents();
     {
         historyStore store(url());
         expectRefusedEverywhere(store, QStringLiteral("schema version is %1").arg(newer));
     }
-    EXPECT_EQ(fileBytes(), before);
+    EXPECT_EQ(contents(), before);
 }
 
-TEST_F(HistoryStoreTest, LeavesAFileThatIsNoDatabaseAlone) {
+TEST_P(HistoryStoreTest, LeavesADatabaseOfOtherTablesAlone) {
+    {
+        const RawConnection raw(url());
+        ASSERT_TRUE(raw.exec(QStringLiteral("CREATE TABLE contacts (name TEXT)")));
+        ASSERT_TRUE(raw.exec(QStringLiteral("INSERT INTO contacts (name) VALUES ('bench 1')")));
+    }
+    const QStringList before = contents();
+    {
+        historyStore store(url());
+        expectRefusedEverywhere(store, QStringLiteral("other tables"));
+    }
+    EXPECT_EQ(contents(), before);
+}
+
+TEST_P(HistoryStoreTest, AWriteHeldUpByAnotherWriterGivesUpInTime) {
+    historyStore store(url());
+    ASSERT_TRUE(store.isOpen()) << store.error().toStdString();
+    const auto snapshot = snapshotOf("1234567890", "2026-01-01T00:00:00.000Z");
+    {
+        const RawConnection raw(url());
+        ASSERT_TRUE(raw.exec(QStringLiteral("BEGIN IMMEDIATE")) ||
+                    (raw.exec(QStringLiteral("BEGIN")) &&
+                     raw.exec(QStringLiteral("LOCK TABLE snapshot IN EXCLUSIVE MODE"))));
+        const auto start = std::chrono::steady_clock::now();
+        const auto added = store.add(snapshot);
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_FALSE(added);
+        EXPECT_TRUE(added.error.contains(u"snapshot not saved")) << added.error.toStdString();
+        EXPECT_LT(waited, kHistoryBusyTimeout + std::chrono::seconds(1));
+        raw.exec(QStringLiteral("ROLLBACK"));
+    }
+    // The next write tries again.
+    EXPECT_TRUE(store.add(snapshot));
+    const auto listed = store.list();
+    ASSERT_TRUE(listed);
+    EXPECT_EQ(listed.value->size(), 1U);
+}
+
+// Two benches record into one database at the same moment, the very first time: both bring the
+// empty database to the current schema, or find it brought there, and every snapshot is kept.
+TEST_P(HistoryStoreTest, WritersInTwoProcessesLoseNothing) {
+    constexpr int kEach = 100;
+    const QString serials[] = {QStringLiteral("AAA0000001"), QStringLiteral("BBB0000002")};
+    QProcess writers[2];
+    for (int i = 0; i < 2; ++i) {
+        writers[i].start(QStringLiteral(KAVRIN_HISTORY_WRITER_PATH),
+                         {url().text(), QString::number(kEach), serials[i]});
+        ASSERT_TRUE(writers[i].waitForStarted()) << writers[i].errorString().toStdString();
+    }
+    // Each writer waits for this line before it opens the store. QProcess sends only from its
+    // event loop or a wait, so both lines go out here, before either writer is waited for.
+    for (auto& writer : writers) {
+        writer.write("go\n");
+    }
+    for (auto& writer : writers) {
+        ASSERT_TRUE(writer.waitForBytesWritten());
+    }
+    for (auto& writer : writers) {
+        ASSERT_TRUE(writer.waitForFinished(50000));
+        EXPECT_EQ(writer.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
+    }
+
+    historyStore store(url());
+    ASSERT_TRUE(store.isOpen()) << store.error().toStdString();
+    const auto listed = store.list();
+    ASSERT_TRUE(listed) << listed.error.toStdString();
+    EXPECT_EQ(listed.value->size(), 2U * kEach);
+    std::set<std::int64_t> ids;
+    for (const auto& snapshot : *listed.value) {
+        ids.insert(snapshot.id);
+    }
+    EXPECT_EQ(ids.size(), listed.value->size()) << "ids are distinct";
+    for (const QString& serial : serials) {
+        const auto one = store.list(serial);
+        ASSERT_TRUE(one);
+        EXPECT_EQ(one.value->size(), std::size_t{kEach}) << serial.toStdString();
+    }
+}
+
+// --- SQLite only ---------------------------------------------------------------------------------
+
+class SqliteHistoryStoreTest : public HistoryDatabaseTest {
+protected:
+    void SetUp() override { use(Backend::Sqlite); }
+};
+
+TEST_F(SqliteHistoryStoreTest, LeavesAFileThatIsNoDatabaseAlone) {
     QByteArray garbage;
     for (int i = 0; i < 4096; ++i) {
         garbage.append(static_cast<char>((i * 37 + 11) % 251));
     }
     {
-        QFile file(path());
+        QFile file(url().path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         ASSERT_EQ(file.write(garbage), garbage.size());
     }
@@ -367,23 +548,83 @@ TEST_F(HistoryStoreTest, LeavesAFileThatIsNoDatabaseAlone) {
         historyStore store(url());
         expectRefusedEverywhere(store, QStringLiteral("not a database"));
     }
-    EXPECT_EQ(fileBytes(), garbage);
+    QFile file(url().path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), garbage);
 }
 
-TEST_F(HistoryStoreTest, LeavesADatabaseOfOtherTablesAlone) {
-    {
-        const RawConnection raw(path());
-        ASSERT_TRUE(raw.exec(QStringLiteral("CREATE TABLE contacts (name TEXT)")));
-    }
-    const QByteArray before = fileBytes();
-    {
-        historyStore store(url());
-        expectRefusedEverywhere(store, QStringLiteral("other tables"));
-    }
-    EXPECT_EQ(fileBytes(), before);
+TEST_F(SqliteHistoryStoreTest, RefusesAFolder) {
+    ASSERT_TRUE(QDir().mkpath(url().path));
+    historyStore store(url());
+    expectRefusedEverywhere(store, QStringLiteral("it is a folder"));
+    EXPECT_TRUE(QFileInfo(url().path).isDir());
 }
 
-TEST_F(HistoryStoreTest, NoneKeepsNothing) {
+// --- PostgreSQL only -----------------------------------------------------------------------------
+
+class PostgresqlHistoryStoreTest : public HistoryDatabaseTest {
+protected:
+    void SetUp() override { use(Backend::Postgresql); }
+};
+
+// A loopback port that takes connections into its backlog and never answers them: a server that
+// hangs.
+class SilentServer {
+public:
+    SilentServer() {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+            ::listen(fd_, 8) == 0 &&
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+            port_ = ntohs(address.sin_port);
+        }
+    }
+    ~SilentServer() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    SilentServer(const SilentServer&) = delete;
+    SilentServer& operator=(const SilentServer&) = delete;
+    int port() const { return port_; } // 0 when it could not listen
+
+private:
+    int fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    int port_ = 0;
+};
+
+// Whatever stands between the store and its server, the store says so within its bound, and
+// the database it was pointed at stays as it was.
+TEST_F(PostgresqlHistoryStoreTest, AServerItCannotUseIsReportedInTime) {
+    const SilentServer silent;
+    ASSERT_NE(silent.port(), 0);
+    historyUrl refused = *parseHistoryUrl(test::refusedPostgresqlUrl()).url;
+    refused.database = url().database;
+    historyUrl hanging = url();
+    hanging.port = silent.port();
+    const historyUrl down = *parseHistoryUrl(test::downPostgresqlUrl()).url;
+    const std::pair<historyUrl, const char*> cases[] = {
+        {down, "Connection refused"},
+        {refused, "password"},
+        {hanging, "timeout expired"},
+    };
+    const QStringList before = contents();
+    for (const auto& [target, reason] : cases) {
+        SCOPED_TRACE(target.text().toStdString());
+        const auto start = std::chrono::steady_clock::now();
+        historyStore store(target);
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(waited, kHistoryBusyTimeout + std::chrono::seconds(1));
+        expectRefusedEverywhere(store, QString::fromLatin1(reason));
+        EXPECT_TRUE(store.error().contains(target.text())) << "the message names the database";
+    }
+    EXPECT_EQ(contents(), before);
+}
+
+TEST(HistoryStore, NoneKeepsNothing) {
     historyStore store(*parseHistoryUrl(QStringLiteral("none")).url);
     EXPECT_TRUE(store.isOpen());
     EXPECT_FALSE(store.keepsHistory());
@@ -394,28 +635,6 @@ TEST_F(HistoryStoreTest, NoneKeepsNothing) {
     ASSERT_TRUE(listed);
     EXPECT_TRUE(listed.value->empty());
     EXPECT_FALSE(store.get(0));
-}
-
-TEST_F(HistoryStoreTest, AWriteHeldUpByAnotherWriterGivesUpInTime) {
-    historyStore store(url());
-    ASSERT_TRUE(store.isOpen()) << store.error().toStdString();
-    const auto snapshot = snapshotOf("1234567890", "2026-01-01T00:00:00.000Z");
-    {
-        const RawConnection raw(path());
-        ASSERT_TRUE(raw.exec(QStringLiteral("BEGIN IMMEDIATE")));
-        const auto start = std::chrono::steady_clock::now();
-        const auto added = store.add(snapshot);
-        const auto waited = std::chrono::steady_clock::now() - start;
-        EXPECT_FALSE(added);
-        EXPECT_FALSE(added.error.isEmpty());
-        EXPECT_LT(waited, kHistoryBusyTimeout + std::chrono::seconds(1));
-        raw.exec(QStringLiteral("ROLLBACK"));
-    }
-    // The next write tries again.
-    EXPECT_TRUE(store.add(snapshot));
-    const auto listed = store.list();
-    ASSERT_TRUE(listed);
-    EXPECT_EQ(listed.value->size(), 1U);
 }
 
 } // namespace
