@@ -2,6 +2,8 @@
 #include "cli/cli.h"
 
 #include "cli/command_support.h"
+#include "cli/history_commands.h"
+#include "cli/interrupt.h"
 #include "cli/tune.h"
 #include "data/application_core.h"
 #include "data/archive.h"
@@ -11,7 +13,9 @@
 #include "link/exceptions.h"
 #include "link/log.h"
 #include "link/port_discovery.h"
+#include "pdf/pdf_report.h"
 
+#include <QLocale>
 #include <array>
 #include <cstdio>
 #include <functional>
@@ -23,7 +27,7 @@ namespace kavrin::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: kavrin-cli [--verbose] COMMAND [ARGUMENTS]\n"
+    "Usage: kavrin-cli [--verbose] [--history URL] COMMAND [ARGUMENTS]\n"
     "\n"
     "Commands:\n"
     "  ports                              list the serial ports and the one the radio\n"
@@ -35,8 +39,10 @@ constexpr const char* kUsage =
     "                                     write its tuning report\n"
     "  program FILE.spa [--yes]           load the archive and program every softpot into\n"
     "                                     the radio (--yes answers the confirmation)\n"
-    "  report FILE.spa [--output PATH]    write the archive's tuning report (default\n"
-    "                                     display.txt)\n"
+    "  report FILE.spa [--output PATH] [--pdf OUT.pdf]\n"
+    "                                     write the archive's tuning report (default\n"
+    "                                     display.txt), or with --pdf the report with a\n"
+    "                                     chart per alignment type as a PDF\n"
     "  show FILE.spa                      print the archive's contents\n"
     "  set-serial TEXT                    program the serial number of a blank radio\n"
     "                                     (ten characters 0-9, A-Z)\n"
@@ -50,17 +56,36 @@ constexpr const char* kUsage =
     "                                     the screen open for --hold seconds, then close\n"
     "                                     it; --watchdog dekeys an idle keyed radio after\n"
     "                                     SECONDS (default 120, 0 never)\n"
+    "  history [--serial SERIAL]          the snapshots of every radio (or of one), newest\n"
+    "                                     first: ID, time (UTC), operation, outcome,\n"
+    "                                     serial number, model number, host\n"
+    "  history show ID                    a snapshot as show prints an archive, then the\n"
+    "                                     softpots it changed in the radio\n"
+    "  history diff ID1 ID2               the softpots in which two snapshots differ\n"
+    "  history export ID --save FILE.spa  save a snapshot as an archive\n"
+    "  history restore ID [--yes]         program every softpot of a snapshot into the\n"
+    "                                     radio, as program does with an archive\n"
     "\n"
     "Options:\n"
-    "  --verbose    log every frame, retry and port decision to standard error\n"
-    "  --help       show this text\n"
+    "  --verbose        log every frame, retry and port decision to standard error\n"
+    "  --history URL    where every read and change of a radio is recorded:\n"
+    "                   sqlite:PATH, postgresql://USER@HOST[:PORT]/DBNAME (password\n"
+    "                   from PGPASSWORD or ~/.pgpass) or none; default the history/url\n"
+    "                   setting, else history.sqlite in the per-user data folder\n"
+    "  --help           show this text\n"
     "\n"
     "Environment:\n"
     "  KAVRIN_VIRTUAL_PORTS  directory of virtual radios; when set, only they are listed\n"
     "  KAVRIN_DEBUG          as --verbose\n"
+    "  KAVRIN_HISTORY        as --history, which wins over it\n"
     "\n"
     "Exit status: 0 success, 1 the work failed or was cancelled, 2 bad command line,\n"
-    "130 tune ended by Ctrl-C (a second Ctrl-C ends at once, leaving the radio as it is).\n";
+    "130 tune, program or history restore ended by Ctrl-C (a second Ctrl-C ends at once,\n"
+    "leaving the radio as it is).\n";
+
+constexpr const char* kProgramStoppedText =
+    "kavrin-cli: Program All stopped by Ctrl-C: the write in flight and its checksum were "
+    "finished and the radio left test mode, holding the softpots written so far";
 
 struct CommandSpec {
     std::size_t positional;
@@ -139,7 +164,7 @@ bool writeReportTo(ConsoleCore& session, const std::string& path) {
 }
 
 int readCommand(Console& console, const Arguments& arguments) {
-    ConsoleCore session(console);
+    ConsoleCore session(console, arguments);
     if (!readRadio(session, console)) {
         return kExitFailed;
     }
@@ -154,26 +179,39 @@ int readCommand(Console& console, const Arguments& arguments) {
 }
 
 int programCommand(Console& console, const Arguments& arguments) {
-    ConsoleCore session(console);
-    if (arguments.flags.count("--yes") != 0) {
-        session.messages.presetAnswer(Answer::Ok);
-    }
-    if (!session.core.loadArchiveByName(arguments.positional[0]) ||
-        !session.core.programAllChecks()) {
-        return kExitFailed;
-    }
-    ConsoleProgress progress(console, "Writing Softpots to radio...");
-    return session.core.programFlow(progress) ? kExitOk : kExitFailed;
-}
-
-int reportCommand(Console& console, const Arguments& arguments) {
-    ConsoleCore session(console);
+    ConsoleCore session(console, arguments);
     if (!session.core.loadArchiveByName(arguments.positional[0])) {
         return kExitFailed;
     }
-    return writeReportTo(session, arguments.value("--output").value_or(kReportFileName))
-               ? kExitOk
-               : kExitFailed;
+    return programLoadedRecord(session, console, arguments);
+}
+
+// Letter where the system's measurements are those of the United States, else A4.
+QPageSize localPaper() {
+    return QPageSize(QLocale::system().measurementSystem() == QLocale::ImperialUSSystem
+                         ? QPageSize::Letter
+                         : QPageSize::A4);
+}
+
+int reportCommand(Console& console, const Arguments& arguments) {
+    ConsoleCore session(console, arguments);
+    if (!session.core.loadArchiveByName(arguments.positional[0])) {
+        return kExitFailed;
+    }
+    const auto pdf = arguments.value("--pdf");
+    bool ok = true;
+    if (!pdf || arguments.value("--output")) {
+        ok = writeReportTo(session, arguments.value("--output").value_or(kReportFileName));
+    }
+    if (pdf) {
+        const QString failure =
+            writePdfReport(session.core.record(), QString::fromStdString(*pdf), localPaper());
+        if (!failure.isEmpty()) {
+            console.err << "ERROR: " << failure.toStdString() << '\n';
+            ok = false;
+        }
+    }
+    return ok ? kExitOk : kExitFailed;
 }
 
 constexpr std::array<const char*, kAlignmentTypeCount> kTypeNames{"Tx high power",
@@ -210,7 +248,68 @@ int showCommand(Console& console, const Arguments& arguments) {
     case ArchiveLoad::Loaded:
         break;
     }
-    auto& out = console.out;
+    printRecord(console.out, record);
+    return kExitOk;
+}
+
+int setSerialCommand(Console& console, const Arguments& arguments) {
+    ConsoleCore session(console, arguments);
+    auto& core = session.core;
+    const int layout = core.layoutQuery();
+    if (layout < 0) {
+        return kExitFailed;
+    }
+    core.record().setCodeplugLayout(layout);
+    // Only a blank radio takes a serial number: the check compares with ten blanks.
+    core.record().setSerialNo(kBlankSerialNo);
+    if (!serialRadioCheck(core, session.messages)) {
+        return kExitFailed;
+    }
+    return programSerialNo(core, arguments.positional[0], session.messages, session.cursor)
+               ? kExitOk
+               : kExitFailed;
+}
+
+const std::map<std::string, CommandSpec>& commands() {
+    static const std::map<std::string, CommandSpec> table{
+        {"ports", {0, 0, {}, {}, portsCommand}},
+        {"fw-version",
+         {0,
+          0,
+          {},
+          {},
+          [](Console& console, const Arguments&) {
+              return utilityCommand(console, [](const UserInterface& ui) {
+                  return firmwareVersionCommand(ui).has_value();
+              });
+          }}},
+        {"reset",
+         {0,
+          0,
+          {},
+          {},
+          [](Console& console, const Arguments&) {
+              return utilityCommand(console, resetRadioCommand);
+          }}},
+        {"read", {0, 0, {"--save", "--report"}, {}, readCommand}},
+        {"program", {1, 0, {}, {"--yes"}, programCommand}},
+        {"report", {1, 0, {"--output", "--pdf"}, {}, reportCommand}},
+        {"show", {1, 0, {}, {}, showCommand}},
+        {"set-serial", {1, 0, {}, {}, setSerialCommand}},
+        {"tune",
+         {0,
+          1,
+          {"--archive", "--point", "--value", "--watchdog", "--hold"},
+          {"--list", "--key", "--program", "--yes"},
+          tuneCommand}},
+        {"history", {0, 3, {"--serial", "--save"}, {"--yes"}, historyCommand}},
+    };
+    return table;
+}
+
+} // namespace
+
+void printRecord(std::ostream& out, const radioRecord& record) {
     out << "Serial No:      " << record.serialNo() << '\n'
         << "Model No:       " << record.modelNo() << '\n'
         << "Layout:         " << (record.codeplugLayout() == 0 ? "standard" : "extended")
@@ -254,64 +353,44 @@ int showCommand(Console& console, const Arguments& arguments) {
         }
         out << '\n';
     }
-    return kExitOk;
 }
 
-int setSerialCommand(Console& console, const Arguments& arguments) {
-    ConsoleCore session(console);
-    auto& core = session.core;
-    const int layout = core.layoutQuery();
-    if (layout < 0) {
+const char* typeName(AlignmentType type) {
+    return kTypeNames[static_cast<std::size_t>(type)];
+}
+
+std::string pointName(std::size_t point) {
+    return "F" + std::to_string(point + 1);
+}
+
+int programLoadedRecord(ConsoleCore& session, Console& console, const Arguments& arguments) {
+    if (arguments.flag("--yes")) {
+        session.messages.presetAnswer(Answer::Ok);
+    }
+    if (!session.core.programAllChecks()) {
         return kExitFailed;
     }
-    core.record().setCodeplugLayout(layout);
-    // Only a blank radio takes a serial number: the check compares with ten blanks.
-    core.record().setSerialNo(kBlankSerialNo);
-    if (!serialRadioCheck(core, session.messages)) {
-        return kExitFailed;
+    // From here on Ctrl-C lets the write in flight and its checksum finish and takes the radio
+    // out of test mode; a second one ends at once.
+    const InterruptGuard interrupt;
+    bool programmed = false;
+    {
+        ConsoleProgress progress(console, "Writing Softpots to radio...");
+        programmed =
+            session.core.programFlow(progress, [&interrupt] { return interrupt.requested(); });
     }
-    return programSerialNo(core, arguments.positional[0], session.messages, session.cursor)
-               ? kExitOk
-               : kExitFailed;
+    if (interrupt.requested()) {
+        console.err << kProgramStoppedText << '\n';
+        return kExitInterrupted;
+    }
+    return programmed ? kExitOk : kExitFailed;
 }
 
-const std::map<std::string, CommandSpec>& commands() {
-    static const std::map<std::string, CommandSpec> table{
-        {"ports", {0, 0, {}, {}, portsCommand}},
-        {"fw-version",
-         {0,
-          0,
-          {},
-          {},
-          [](Console& console, const Arguments&) {
-              return utilityCommand(console, [](const UserInterface& ui) {
-                  return firmwareVersionCommand(ui).has_value();
-              });
-          }}},
-        {"reset",
-         {0,
-          0,
-          {},
-          {},
-          [](Console& console, const Arguments&) {
-              return utilityCommand(console, resetRadioCommand);
-          }}},
-        {"read", {0, 0, {"--save", "--report"}, {}, readCommand}},
-        {"program", {1, 0, {}, {"--yes"}, programCommand}},
-        {"report", {1, 0, {"--output"}, {}, reportCommand}},
-        {"show", {1, 0, {}, {}, showCommand}},
-        {"set-serial", {1, 0, {}, {}, setSerialCommand}},
-        {"tune",
-         {0,
-          1,
-          {"--archive", "--point", "--value", "--watchdog", "--hold"},
-          {"--list", "--key", "--program", "--yes"},
-          tuneCommand}},
-    };
-    return table;
+QString historyUrlText(const Arguments& arguments) {
+    return configuredHistoryUrl(arguments.history
+                                    ? std::optional(QString::fromStdString(*arguments.history))
+                                    : std::nullopt);
 }
-
-} // namespace
 
 bool readRadio(ConsoleCore& session, Console& console) {
     bool read = false;
@@ -327,8 +406,21 @@ bool readRadio(ConsoleCore& session, Console& console) {
 
 int run(const std::vector<std::string>& arguments, Console& console) {
     std::vector<std::string> rest;
-    for (const auto& argument : arguments) {
-        if (rest.empty() && (argument == "--verbose" || argument == "-v")) {
+    std::optional<std::string> history;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const auto& argument = arguments[i];
+        if (rest.empty() && argument == "--history") {
+            if (i + 1 == arguments.size()) {
+                console.err << "kavrin-cli: --history needs a value\n";
+                return kExitUsage;
+            }
+            history = arguments[++i];
+            const auto url = parseHistoryUrl(QString::fromStdString(*history));
+            if (!url.url) {
+                console.err << "kavrin-cli: --history: " << url.error.toStdString() << '\n';
+                return kExitUsage;
+            }
+        } else if (rest.empty() && (argument == "--verbose" || argument == "-v")) {
             log::enableVerbose();
         } else if (rest.empty() && (argument == "--help" || argument == "-h")) {
             console.out << kUsage;
@@ -347,11 +439,12 @@ int run(const std::vector<std::string>& arguments, Console& console) {
         return kExitUsage;
     }
     std::string problem;
-    const auto parsed = parse(it->second, {rest.begin() + 1, rest.end()}, problem);
+    auto parsed = parse(it->second, {rest.begin() + 1, rest.end()}, problem);
     if (!parsed) {
         console.err << "kavrin-cli " << rest.front() << ": " << problem << '\n';
         return kExitUsage;
     }
+    parsed->history = history;
     try {
         return it->second.run(console, *parsed);
     } catch (const Exception& failure) {

@@ -5,10 +5,12 @@
 #include "cli/console_ui.h"
 #include "data/application_core.h"
 #include "data/user_interface.h"
+#include "history/history_recorder.h"
 #include "link/user_messages.h"
 
 #include <map>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,6 +22,8 @@ struct Arguments {
     std::vector<std::string> positional;
     std::map<std::string, std::string> values;
     std::set<std::string> flags;
+    // The global --history option, for every command that records or reads the history.
+    std::optional<std::string> history;
 
     std::optional<std::string> value(const std::string& name) const {
         const auto it = values.find(name);
@@ -28,11 +32,19 @@ struct Arguments {
     bool flag(const std::string& name) const { return flags.count(name) != 0; }
 };
 
-// The application core wired to the console; the link's own messages go there too.
+// The history URL that counts for this run: --history, KAVRIN_HISTORY, the settings, the default.
+QString historyUrlText(const Arguments& arguments);
+
+// The application core wired to the console, recording into the chosen history; the link's own
+// messages go to the console too.
 struct ConsoleCore {
-    explicit ConsoleCore(Console& console)
+    ConsoleCore(Console& console, const Arguments& arguments)
         : messages(console), scope(messages),
-          core(ApplicationServices{messages, cursor, status, pause, recent}) {}
+          core(ApplicationServices{messages, cursor, status, pause, recent}),
+          history(historyUrlText(arguments),
+                  [&console](const QString& text) { console.err << text.toStdString() << '\n'; }) {
+        core.setHistory(history);
+    }
     ConsoleMessages messages;
     ScopedUserMessages scope;
     NoBusyCursor cursor;
@@ -40,7 +52,17 @@ struct ConsoleCore {
     SleepingPause pause;
     NoRecentFiles recent;
     applicationCore core;
+    historyRecorder history;
 };
+
+// How show prints a record, and the name of a type in its lines.
+void printRecord(std::ostream& out, const radioRecord& record);
+const char* typeName(AlignmentType type);
+std::string pointName(std::size_t point);
+
+// Program All of the record the core holds: its checks, its confirmation (--yes answers it),
+// and Ctrl-C stopping it between two writes (kExitInterrupted).
+int programLoadedRecord(ConsoleCore& session, Console& console, const Arguments& arguments);
 
 // The read flow with its progress, then the status line it left; true when the radio was read.
 bool readRadio(ConsoleCore& session, Console& console);

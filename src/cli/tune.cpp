@@ -335,7 +335,7 @@ int tuneCommand(Console& console, const Arguments& arguments) {
     // From here a Ctrl-C waits for the request in flight, so that the radio can be taken out
     // of its test state.
     const InterruptGuard interrupt;
-    ConsoleCore session(console);
+    ConsoleCore session(console, arguments);
     if (options->yes) {
         session.messages.presetAnswer(Answer::Ok);
     }

@@ -1,8 +1,12 @@
 // Parsing and choosing the history database URL.
 #include "history/history_url.h"
 
+#include "data/settings_names.h"
+
 #include <QDir>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QVariant>
 #include <algorithm>
 
 namespace kavrin {
@@ -144,6 +148,19 @@ QString chooseHistoryUrl(const std::optional<QString>& option,
 QString defaultHistoryPath() {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
         .filePath(QStringLiteral("history.sqlite"));
+}
+
+QString configuredHistoryUrl(const std::optional<QString>& option) {
+    const auto present = [](const QString& value) {
+        return value.isNull() ? std::nullopt : std::optional<QString>(value);
+    };
+    const QSettings settings(QString::fromUtf8(kSettingsOrganizationName),
+                             QString::fromUtf8(kSettingsApplicationName));
+    const QVariant setting = settings.value(QString::fromUtf8(kHistorySettingsKey));
+    return chooseHistoryUrl(option, present(qEnvironmentVariable(kHistoryEnvironmentVariable)),
+                            setting.isValid() ? std::optional<QString>(setting.toString())
+                                              : std::nullopt,
+                            defaultHistoryPath());
 }
 
 } // namespace kavrin

@@ -46,4 +46,7 @@ QString chooseHistoryUrl(const std::optional<QString>& option,
 // history.sqlite in the per-user data directory.
 QString defaultHistoryPath();
 
+// chooseHistoryUrl over the option, KAVRIN_HISTORY, Kavrin's settings and the default path.
+QString configuredHistoryUrl(const std::optional<QString>& option);
+
 } // namespace kavrin

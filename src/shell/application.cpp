@@ -49,15 +49,7 @@ QSettings settings() {
 } // namespace
 
 QString historyUrlText() {
-    std::optional<QString> environment;
-    if (qEnvironmentVariableIsSet(kHistoryEnvironmentVariable)) {
-        environment = qEnvironmentVariable(kHistoryEnvironmentVariable);
-    }
-    std::optional<QString> setting;
-    if (const auto value = settings().value(kHistorySettingsKey); value.isValid()) {
-        setting = value.toString();
-    }
-    return chooseHistoryUrl(std::nullopt, environment, setting, defaultHistoryPath());
+    return configuredHistoryUrl(std::nullopt);
 }
 
 void CPelionTunerApp::registerScreen(int command, ScreenFactory factory) {

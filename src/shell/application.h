@@ -4,6 +4,7 @@
 #pragma once
 
 #include "data/application_core.h"
+#include "data/settings_names.h"
 #include "history/history_recorder.h"
 #include "screens/screen_view.h"
 #include "shell/file_dialogs.h"
@@ -27,8 +28,8 @@
 namespace kavrin::shell {
 
 inline constexpr int kMaxRecentFiles = 4;
-inline constexpr const char* kSettingsOrganization = "Local AppWizard-Generated Applications";
-inline constexpr const char* kSettingsApplication = "Kavrin";
+inline constexpr const char* kSettingsOrganization = kSettingsOrganizationName;
+inline constexpr const char* kSettingsApplication = kSettingsApplicationName;
 inline constexpr const char* kHelpBundleName = "Kavrin.chm";
 // The transmit watchdog's time in seconds; 0 turns it off.
 inline constexpr const char* kWatchdogKey = "tuning/transmitWatchdogSeconds";
