@@ -88,6 +88,7 @@ bool fill(const QString& path) {
                        "serial_no, model_no, codeplug_layout, band, detail, cells, supported, "
                        "cells_before, cells_after) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
                        "?, ?)"));
+        const QVariant noGrid{QMetaType(QMetaType::QString)};
         int written = 0;
         // Oldest first across all radios, as a shop records them.
         for (int n = 0; ok && n < kSnapshotsPerRadio; ++n) {
@@ -96,7 +97,6 @@ bool fill(const QString& path) {
                     ok = (written == 0 || db.commit()) && db.transaction();
                 }
                 const historySnapshot s = snapshotOf(radio, n);
-                const QVariant noGrid(QMetaType(QMetaType::QString));
                 for (const QVariant& value :
                      {QVariant(s.time), QVariant(s.host), QVariant(s.user), QVariant(s.operation),
                       QVariant(s.outcome), QVariant(s.serialNo), QVariant(s.modelNo),
