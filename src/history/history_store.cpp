@@ -340,11 +340,15 @@ historyResult<std::int64_t> historyStore::add(const historySnapshot& snapshot) {
     QString reason;
     {
         QSqlQuery query(db);
-        query.prepare(QStringLiteral("INSERT INTO snapshot (taken_at, host, user_name, operation, "
-                                     "outcome, serial_no, model_no, codeplug_layout, band, "
-                                     "detail, cells, supported, cells_before, cells_after) "
-                                     "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
-                                     "RETURNING id"));
+        // PostgreSQL already takes the table's lock to prepare, so a writer holding the table
+        // makes the prepare time out; without this check the reason would be an EXECUTE of
+        // nothing.
+        const bool prepared = query.prepare(
+            QStringLiteral("INSERT INTO snapshot (taken_at, host, user_name, operation, "
+                           "outcome, serial_no, model_no, codeplug_layout, band, "
+                           "detail, cells, supported, cells_before, cells_after) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                           "RETURNING id"));
         query.addBindValue(text(snapshot.time));
         query.addBindValue(text(snapshot.host));
         query.addBindValue(text(snapshot.user));
@@ -359,7 +363,7 @@ historyResult<std::int64_t> historyStore::add(const historySnapshot& snapshot) {
         query.addBindValue(encodeSupported(snapshot.record->supported));
         query.addBindValue(nullableCells(snapshot.before));
         query.addBindValue(nullableCells(snapshot.after));
-        if (query.exec() && query.next()) {
+        if (prepared && query.exec() && query.next()) {
             id = query.value(0).toLongLong();
         } else {
             reason = query.lastError().text();
@@ -388,13 +392,13 @@ historyStore::list(const std::optional<QString>& serialNo) {
     }
     QSqlQuery query(QSqlDatabase::database(connectionName_, false));
     query.setForwardOnly(true);
-    query.prepare(
+    const bool prepared = query.prepare(
         QStringLiteral("SELECT %1 FROM snapshot %2 ORDER BY taken_at DESC, id DESC")
             .arg(kSummaryColumns, serialNo ? QStringLiteral("WHERE serial_no = ?") : QString()));
     if (serialNo) {
         query.addBindValue(*serialNo);
     }
-    if (!query.exec()) {
+    if (!prepared || !query.exec()) {
         return {std::nullopt,
                 failure(QStringLiteral("cannot list the snapshots"), query.lastError().text())};
     }
@@ -419,11 +423,12 @@ historyResult<historySnapshot> historyStore::get(std::int64_t id) {
     }
     QSqlQuery query(QSqlDatabase::database(connectionName_, false));
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT %1, cells, supported, cells_before, cells_after "
-                                 "FROM snapshot WHERE id = ?")
-                      .arg(kSummaryColumns));
+    const bool prepared =
+        query.prepare(QStringLiteral("SELECT %1, cells, supported, cells_before, cells_after "
+                                     "FROM snapshot WHERE id = ?")
+                          .arg(kSummaryColumns));
     query.addBindValue(static_cast<qlonglong>(id));
-    if (!query.exec()) {
+    if (!prepared || !query.exec()) {
         return {std::nullopt, failure(what, query.lastError().text())};
     }
     if (!query.next()) {
