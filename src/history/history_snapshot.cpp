@@ -2,6 +2,7 @@
 #include "history/history_snapshot.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QSysInfo>
 #include <QtGlobal>
 #include <algorithm>
@@ -25,6 +26,10 @@ historySnapshot makeSnapshot(const radioRecord& record, const QString& operation
     snapshot.time = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
     snapshot.host = QSysInfo::machineHostName();
     snapshot.user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    if (snapshot.user.isEmpty()) {
+        // A service or container may set neither; the home folder is named after the user.
+        snapshot.user = QDir::home().dirName();
+    }
     snapshot.operation = operation;
     snapshot.outcome = outcome;
     snapshot.serialNo = QString::fromStdString(record.serialNo());

@@ -3,8 +3,8 @@
 // technician stops it.
 #include "core_fixture.h"
 #include "data/radio_history.h"
+#include "support/radio_reads.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 namespace kavrin {
@@ -40,19 +40,6 @@ std::string firstDifference(const radioRecord& a, const radioRecord& b) {
         }
     }
     return {};
-}
-
-BlockImage blockOfImage(const QString& path, std::int32_t layout) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    const QByteArray image = file.readAll();
-    BlockImage block{};
-    const auto address = blockAddress(layout);
-    EXPECT_GE(static_cast<std::size_t>(image.size()), address + kBlockSize);
-    for (std::size_t i = 0; i < kBlockSize; ++i) {
-        block[i] = static_cast<std::uint8_t>(image[static_cast<qsizetype>(address + i)]);
-    }
-    return block;
 }
 
 class HistoryFlowTest : public CoreTest {
@@ -158,7 +145,8 @@ TEST_F(HistoryFlowTest, ACutProgramAllRecordsWhatTheRadioHolds) {
             EXPECT_FALSE(core.programFlow(progress));
             ASSERT_EQ(radio->stop(), 0);
             const auto held = radioOperations::recordOfBlock(
-                core.record(), blockOfImage(image, core.record().codeplugLayout()));
+                core.record(),
+                test::blockOfImage(image, blockAddress(core.record().codeplugLayout())));
             if (cut.request < firstWrite) {
                 EXPECT_TRUE(history.changes.empty()) << "nothing was written";
                 continue;
