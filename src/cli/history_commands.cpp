@@ -76,11 +76,34 @@ private:
     std::optional<historyStore> store_;
 };
 
-void printDifferences(std::ostream& out, const radioRecord& first, const radioRecord& second) {
-    for (const auto& difference : softpotDifferences(first, second)) {
-        out << typeName(difference.type) << ' ' << pointName(difference.point) << ": "
+// One line per softpot that differs; false when none does.
+bool printDifferences(std::ostream& out, const radioRecord& first, const radioRecord& second,
+                      const char* indent = "") {
+    const auto differences = softpotDifferences(first, second);
+    for (const auto& difference : differences) {
+        out << indent << typeName(difference.type) << ' ' << pointName(difference.point) << ": "
             << difference.first << " -> " << difference.second << '\n';
     }
+    return !differences.empty();
+}
+
+// Opens the store and fetches the snapshots whose IDs follow the subcommand, then runs body on
+// them; a store or an ID that fails has printed why and gives kExitFailed.
+int withSnapshots(Console& console, const Arguments& arguments, std::size_t count,
+                  const std::function<int(std::vector<historySnapshot>&)>& body) {
+    OpenedStore store(console, arguments);
+    if (!store) {
+        return kExitFailed;
+    }
+    std::vector<historySnapshot> snapshots;
+    for (std::size_t i = 1; i <= count; ++i) {
+        auto snapshot = store.snapshot(arguments.positional[i]);
+        if (!snapshot) {
+            return kExitFailed;
+        }
+        snapshots.push_back(std::move(*snapshot));
+    }
+    return body(snapshots);
 }
 
 // A record that holds the cells of a grid, with the snapshot's identity, layout and band.
@@ -118,55 +141,35 @@ int listSnapshots(Console& console, const Arguments& arguments) {
 }
 
 int showSnapshot(Console& console, const Arguments& arguments) {
-    OpenedStore store(console, arguments);
-    if (!store) {
-        return kExitFailed;
-    }
-    const auto snapshot = store.snapshot(arguments.positional[1]);
-    if (!snapshot) {
-        return kExitFailed;
-    }
-    auto& out = console.out;
-    out << "Snapshot:       " << snapshot->id << '\n'
-        << "Time:           " << snapshot->time.toStdString() << '\n'
-        << "Operation:      " << snapshot->operation.toStdString() << '\n'
-        << "Outcome:        " << snapshot->outcome.toStdString() << '\n'
-        << "Host:           " << snapshot->host.toStdString() << '\n'
-        << "User:           " << snapshot->user.toStdString() << '\n';
-    if (!snapshot->detail.isEmpty()) {
-        out << "Detail:         " << snapshot->detail.toStdString() << '\n';
-    }
-    printRecord(out, *restoreRecord(*snapshot));
-    if (snapshot->before && snapshot->after) {
-        out << "Before -> after:\n";
-        const auto before = recordWithCells(*snapshot, *snapshot->before);
-        const auto after = recordWithCells(*snapshot, *snapshot->after);
-        if (softpotDifferences(before, after).empty()) {
-            out << "  no softpot changed\n";
+    return withSnapshots(console, arguments, 1, [&console](auto& snapshots) {
+        const auto& snapshot = snapshots[0];
+        auto& out = console.out;
+        out << "Snapshot:       " << snapshot.id << '\n'
+            << "Time:           " << snapshot.time.toStdString() << '\n'
+            << "Operation:      " << snapshot.operation.toStdString() << '\n'
+            << "Outcome:        " << snapshot.outcome.toStdString() << '\n'
+            << "Host:           " << snapshot.host.toStdString() << '\n'
+            << "User:           " << snapshot.user.toStdString() << '\n';
+        if (!snapshot.detail.isEmpty()) {
+            out << "Detail:         " << snapshot.detail.toStdString() << '\n';
         }
-        for (const auto& difference : softpotDifferences(before, after)) {
-            out << "  " << typeName(difference.type) << ' ' << pointName(difference.point) << ": "
-                << difference.first << " -> " << difference.second << '\n';
+        printRecord(out, *restoreRecord(snapshot));
+        if (snapshot.before && snapshot.after) {
+            out << "Before -> after:\n";
+            if (!printDifferences(out, recordWithCells(snapshot, *snapshot.before),
+                                  recordWithCells(snapshot, *snapshot.after), "  ")) {
+                out << "  no softpot changed\n";
+            }
         }
-    }
-    return kExitOk;
+        return static_cast<int>(kExitOk);
+    });
 }
 
 int diffSnapshots(Console& console, const Arguments& arguments) {
-    OpenedStore store(console, arguments);
-    if (!store) {
-        return kExitFailed;
-    }
-    const auto first = store.snapshot(arguments.positional[1]);
-    if (!first) {
-        return kExitFailed;
-    }
-    const auto second = store.snapshot(arguments.positional[2]);
-    if (!second) {
-        return kExitFailed;
-    }
-    printDifferences(console.out, *restoreRecord(*first), *restoreRecord(*second));
-    return kExitOk;
+    return withSnapshots(console, arguments, 2, [&console](auto& snapshots) {
+        printDifferences(console.out, *restoreRecord(snapshots[0]), *restoreRecord(snapshots[1]));
+        return static_cast<int>(kExitOk);
+    });
 }
 
 int exportSnapshot(Console& console, const Arguments& arguments) {
@@ -175,33 +178,24 @@ int exportSnapshot(Console& console, const Arguments& arguments) {
         console.err << kPrefix << "export needs --save FILE.spa\n";
         return kExitUsage;
     }
-    ConsoleCore session(console, arguments);
-    OpenedStore store(console, arguments);
-    if (!store) {
-        return kExitFailed;
-    }
-    const auto snapshot = store.snapshot(arguments.positional[1]);
-    if (!snapshot) {
-        return kExitFailed;
-    }
-    session.core.record() = *restoreRecord(*snapshot);
-    return session.core.saveArchiveFile(*path) ? kExitOk : kExitFailed;
+    return withSnapshots(console, arguments, 1, [&](auto& snapshots) {
+        ConsoleCore session(console, arguments);
+        session.core.record() = *restoreRecord(snapshots[0]);
+        return session.core.saveArchiveFile(*path) ? kExitOk : kExitFailed;
+    });
 }
 
 int restoreSnapshot(Console& console, const Arguments& arguments) {
-    ConsoleCore session(console, arguments);
     std::optional<radioRecord> record;
-    {
-        OpenedStore store(console, arguments);
-        if (!store) {
-            return kExitFailed;
-        }
-        const auto snapshot = store.snapshot(arguments.positional[1]);
-        if (!snapshot) {
-            return kExitFailed;
-        }
-        record = restoreRecord(*snapshot);
+    const int found = withSnapshots(console, arguments, 1, [&record](auto& snapshots) {
+        record = restoreRecord(snapshots[0]);
+        return static_cast<int>(kExitOk);
+    });
+    if (found != kExitOk) {
+        return found;
     }
+    // The store is closed again before the radio work, whose own snapshot opens it anew.
+    ConsoleCore session(console, arguments);
     session.core.loadRecord(*record);
     return programLoadedRecord(session, console, arguments);
 }

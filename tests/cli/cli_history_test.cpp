@@ -2,6 +2,7 @@
 // every operation's snapshot, the history commands, restoring a radio byte for byte, Ctrl-C in
 // Program All, and a history that cannot be written.
 #include "cli/cli.h"
+#include "cli/run_cli.h"
 #include "data/archive.h"
 #include "history/history_recorder.h"
 #include "history/history_store.h"
@@ -23,20 +24,8 @@
 namespace kavrin {
 namespace {
 
-struct CliRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-CliRun runCli(const std::vector<std::string>& arguments) {
-    std::istringstream in;
-    std::ostringstream out;
-    std::ostringstream err;
-    cli::Console console{in, out, err};
-    const int code = cli::run(arguments, console);
-    return {code, out.str(), err.str()};
-}
+using test::CliRun;
+using test::runCli;
 
 std::vector<std::string> split(const std::string& text, char separator) {
     std::vector<std::string> parts;

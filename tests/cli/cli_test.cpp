@@ -1,6 +1,7 @@
 // kavrin-cli's commands against the virtual radio.
 #include "cli/cli.h"
 #include "cli/interrupt.h"
+#include "cli/run_cli.h"
 #include "data/application_core.h"
 #include "data/archive.h"
 #include "data/report.h"
@@ -27,20 +28,8 @@
 namespace kavrin {
 namespace {
 
-struct CliRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-CliRun runCli(std::vector<std::string> arguments) {
-    std::istringstream in;
-    std::ostringstream out;
-    std::ostringstream err;
-    cli::Console console{in, out, err};
-    const int code = cli::run(arguments, console);
-    return {code, out.str(), err.str()};
-}
+using test::CliRun;
+using test::runCli;
 
 class CliTest : public ::testing::Test {
 protected:
