@@ -1,0 +1,335 @@
+// Automatic alignment: the softpot search and one screen's run through its session.
+#include "data/auto_alignment.h"
+
+#include "data/application_core.h"
+#include "data/radio_record.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace kavrin {
+
+namespace {
+
+constexpr int kMaxSoftpotValue = static_cast<int>(kMaxSoftpot);
+// The second reading is taken this many steps from the first.
+constexpr int kFirstStride = 8;
+
+constexpr const char* kProgramQuestionText = "Program Radio?";
+
+// Asked between two readings when the technician stopped the run.
+struct runCancelled {};
+
+// A session action that did not go through; the session has told the technician why.
+struct radioActionFailed {
+    std::string what;
+};
+
+int clampSoftpot(int softpot) {
+    return std::clamp(softpot, 0, kMaxSoftpotValue);
+}
+
+// Answers the session's own confirmation of Program with OK: the technician answered
+// "Program Radio?" for the whole run. Everything else goes to the technician as usual.
+class confirmedPrograms final : public IUserMessages {
+public:
+    explicit confirmedPrograms(IUserMessages& messages) : messages_(messages) {}
+    void showMessage(const std::string& text, const std::string& title, MessageIcon icon) override {
+        messages_.showMessage(text, title, icon);
+    }
+    Answer ask(const std::string&, const std::string&, MessageIcon) override { return Answer::Ok; }
+
+private:
+    IUserMessages& messages_;
+};
+
+} // namespace
+
+const char* verdictText(pointVerdict verdict) {
+    switch (verdict) {
+    case pointVerdict::Pass:
+        return "PASS";
+    case pointVerdict::Fail:
+        return "FAIL";
+    case pointVerdict::Unsupported:
+        break;
+    }
+    return "UNSUPPORTED";
+}
+
+softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurements,
+                            const std::function<double(int)>& measure) {
+    std::map<int, double> readings;
+    const auto distance = [target](double reading) { return std::abs(reading - target); };
+    const auto take = [&](int softpot) { readings.emplace(softpot, measure(softpot)); };
+    // The closest reading so far; the map's order makes the lower softpot win a tie.
+    const auto best = [&] {
+        return *std::min_element(readings.begin(), readings.end(), [&](auto a, auto b) {
+            return distance(a.second) < distance(b.second);
+        });
+    };
+    const auto full = [&] { return readings.size() >= maxMeasurements; };
+
+    const int first = clampSoftpot(start);
+    take(first);
+    if (!full()) {
+        take(first + kFirstStride <= kMaxSoftpotValue ? first + kFirstStride
+                                                      : first - kFirstStride);
+    }
+    while (!full()) {
+        // The narrowest pair of neighbouring softpots whose readings lie on both sides of the
+        // target: the answer is inside it.
+        std::optional<std::pair<int, int>> bracket;
+        for (auto it = readings.begin(); std::next(it) != readings.end(); ++it) {
+            const auto next = std::next(it);
+            if ((it->second - target) * (next->second - target) <= 0 &&
+                (!bracket || next->first - it->first < bracket->second - bracket->first)) {
+                bracket = std::pair{it->first, next->first};
+            }
+        }
+        if (bracket && bracket->second - bracket->first <= 1) {
+            break;
+        }
+        // A line through the two readings closest to the target.
+        std::vector<std::pair<int, double>> closest(readings.begin(), readings.end());
+        std::sort(closest.begin(), closest.end(),
+                  [&](auto a, auto b) { return distance(a.second) < distance(b.second); });
+        const auto [p, rp] = closest[0];
+        const auto [q, rq] = closest[1];
+        std::optional<int> next;
+        if (rp != rq) {
+            next = clampSoftpot(static_cast<int>(
+                std::lround(p + (target - rp) * static_cast<double>(q - p) / (rq - rp))));
+        }
+        if (bracket) {
+            // Where the line falls outside the bracket the fit is poor: halve the bracket.
+            if (!next || *next <= bracket->first || *next >= bracket->second) {
+                next = (bracket->first + bracket->second) / 2;
+            }
+        } else if (!next || readings.count(*next) != 0) {
+            // Not yet around the target and no line to follow: go further, the way the readings
+            // get closer.
+            const bool rising = (rq > rp) == (q > p);
+            const bool upwards = (rp < target) == rising;
+            next = clampSoftpot(upwards ? readings.rbegin()->first + kFirstStride
+                                        : readings.begin()->first - kFirstStride);
+        }
+        if (readings.count(*next) != 0) {
+            break;
+        }
+        take(*next);
+    }
+    // Single steps from the best while they bring the reading closer.
+    int softpot = best().first;
+    double reading = best().second;
+    while (!full()) {
+        bool moved = false;
+        for (const int neighbour : {softpot - 1, softpot + 1}) {
+            if (neighbour < 0 || neighbour > kMaxSoftpotValue || readings.count(neighbour) != 0 ||
+                full()) {
+                continue;
+            }
+            take(neighbour);
+            if (distance(readings[neighbour]) < distance(reading)) {
+                softpot = neighbour;
+                reading = readings[neighbour];
+                moved = true;
+                break;
+            }
+        }
+        if (!moved) {
+            break;
+        }
+    }
+    const auto chosen = best();
+    return {chosen.first, chosen.second, readings.size()};
+}
+
+autoAligner::autoAligner(applicationCore& core, IServiceMonitor& monitor,
+                         const alignmentLimits& limits, SessionServices services, IPause& pause,
+                         IAutoAlignReport& report, autoAlignSettings settings,
+                         std::function<bool()> cancelRequested)
+    : core_(core), monitor_(monitor), limits_(limits), services_(std::move(services)),
+      pause_(pause), report_(report), settings_(settings),
+      cancelRequested_(std::move(cancelRequested)) {}
+
+autoAligner::ScreenRun autoAligner::alignScreen(const AlignmentTypeInfo& type) {
+    ScreenRun run;
+    confirmedPrograms messages(services_.messages);
+    SessionServices sessionServices{messages, services_.cursor, services_.observer,
+                                    services_.clock};
+    const bool supported = core_.alignmentAvailable(type);
+    if (!supported) {
+        for (std::size_t i = 0; i < kPointCount; ++i) {
+            if (type.middlePointOnly && i != kMiddlePoint) {
+                continue;
+            }
+            pointResult result;
+            result.type = &type;
+            result.point = i;
+            result.limits = limits_.of(type, i);
+            run.points.push_back(result);
+            report_.pointDone(result);
+        }
+        return run;
+    }
+    alignmentSession session(core_, type.type, sessionServices);
+    if (session.open() != alignmentSession::Outcome::Done) {
+        run.stop = Stop::Failed;
+        run.failure = std::string(type.title) + ": the screen could not be opened";
+        return run;
+    }
+    session.selectFirstPoint();
+    const bool transmit = type.transmit();
+    using clock = std::chrono::steady_clock;
+    clock::time_point keyedAt{};
+
+    const auto act = [](alignmentSession::Outcome outcome, const std::string& what) {
+        if (outcome != alignmentSession::Outcome::Done) {
+            throw radioActionFailed{what};
+        }
+    };
+    const auto dekey = [&session] {
+        if (session.keyed()) {
+            session.pttToggle();
+        }
+    };
+
+    for (std::size_t i = 0; i < kSessionRowCount && run.stop == Stop::Finished; ++i) {
+        const auto& row = session.row(i);
+        if (!row.used) {
+            continue;
+        }
+        pointResult result;
+        result.type = &type;
+        result.point = i;
+        result.megahertz = row.mhz;
+        result.limits = limits_.of(type, i);
+        result.oldSoftpot = row.value;
+        result.newSoftpot = row.value;
+        result.verdict = pointVerdict::Fail;
+        const std::string where = std::string(type.title) + " F" + std::to_string(i + 1);
+        try {
+            if (!result.limits) {
+                throw radioActionFailed{where + ": no limits"};
+            }
+            const double target = result.limits->target;
+            session.selectPoint(i);
+            std::function<double(int)> measure;
+            if (transmit) {
+                monitor_.setAnalyzerFrequency(row.mhz);
+                act(session.setValue(i, result.oldSoftpot), where + ": the point was not tuned");
+                act(session.pttToggle(), where + ": the radio was not keyed");
+                keyedAt = clock::now();
+                measure = [&, i](int softpot) {
+                    if (cancelRequested_ && cancelRequested_()) {
+                        throw runCancelled{};
+                    }
+                    // Never keyed past the limit: a reading that might end after it starts
+                    // on a fresh key-up.
+                    if (clock::now() - keyedAt + settings_.settle + std::chrono::seconds(4) >
+                        settings_.keyedLimit) {
+                        act(session.pttToggle(), where + ": the radio was not dekeyed");
+                        act(session.pttToggle(), where + ": the radio was not keyed");
+                        keyedAt = clock::now();
+                    }
+                    act(session.setValue(i, softpot),
+                        where + ": softpot " + std::to_string(softpot) + " was not set");
+                    pause_.pause(settings_.settle);
+                    const double reading = type.family == AlignmentFamily::TxPower
+                                               ? monitor_.measurePower()
+                                               : monitor_.measureDeviation();
+                    report_.reading(type, i, softpot, reading);
+                    return reading;
+                };
+            } else {
+                monitor_.setGeneratorFrequency(row.mhz);
+                monitor_.setGeneratorOn(true);
+                measure = [&, i, target](int softpot) {
+                    if (cancelRequested_ && cancelRequested_()) {
+                        throw runCancelled{};
+                    }
+                    act(session.setValue(i, softpot),
+                        where + ": softpot " + std::to_string(softpot) + " was not set");
+                    // The lowest generator level that opens the squelch, by halving a window
+                    // around the target.
+                    double closed = target - kSquelchSearchSpan;
+                    double open = target + kSquelchSearchSpan;
+                    while (open - closed > kSquelchResolution) {
+                        const double level = (open + closed) / 2;
+                        monitor_.setGeneratorLevel(level);
+                        pause_.pause(settings_.settle);
+                        (monitor_.measureSinad() >= kSquelchOpenSinad ? open : closed) = level;
+                    }
+                    report_.reading(type, i, softpot, open);
+                    return open;
+                };
+            }
+            auto found =
+                searchSoftpot(result.oldSoftpot, target, settings_.maxMeasurements, measure);
+            // The chosen softpot goes out live last, so that the radio holds it when the point
+            // is left; its reading is taken again if the budget allows.
+            if (found.measurements < settings_.maxMeasurements) {
+                found.reading = measure(found.softpot);
+                ++found.measurements;
+            } else {
+                act(session.setValue(i, found.softpot), where + ": the best softpot was not set");
+            }
+            result.measurements = found.measurements;
+            result.measured = found.reading;
+            if (result.limits->contains(found.reading)) {
+                result.verdict = pointVerdict::Pass;
+                result.newSoftpot = found.softpot;
+            }
+            dekey();
+            if (!transmit) {
+                monitor_.setGeneratorOn(false);
+            }
+        } catch (const runCancelled&) {
+            dekey();
+            run.stop = Stop::Cancelled;
+            run.failure = "Automatic alignment cancelled";
+        } catch (const radioActionFailed& failure) {
+            dekey();
+            run.stop = Stop::Failed;
+            run.failure = failure.what;
+        } catch (const instrumentFailure& failure) {
+            dekey();
+            run.stop = Stop::Failed;
+            run.failure = where + ": " + failure.what();
+        }
+        if (run.stop != Stop::Finished) {
+            break;
+        }
+        run.points.push_back(result);
+        report_.pointDone(result);
+    }
+    dekey();
+    const bool anyPassed = std::any_of(run.points.begin(), run.points.end(), [](const auto& p) {
+        return p.verdict == pointVerdict::Pass;
+    });
+    // A run that stopped programs nothing: only a whole screen's verified values go in.
+    if (run.stop == Stop::Finished && anyPassed) {
+        if (!programConfirmed_) {
+            if (services_.messages.ask(kProgramQuestionText, "Note", MessageIcon::Information) !=
+                Answer::Ok) {
+                run.stop = Stop::Cancelled;
+                run.failure = "Program cancelled: nothing was programmed";
+                return run;
+            }
+            programConfirmed_ = true;
+        }
+        for (const auto& point : run.points) {
+            session.editWorkingText(point.point, std::to_string(point.newSoftpot));
+        }
+        if (session.program() != alignmentSession::Outcome::Done) {
+            run.stop = Stop::Failed;
+            run.failure = std::string(type.title) + ": Program failed";
+        }
+    }
+    session.endTuning();
+    return run;
+}
+
+} // namespace kavrin

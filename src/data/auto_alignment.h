@@ -1,0 +1,101 @@
+// Automatic alignment of one screen with a service monitor: per point in use, tune it, measure at
+// a few softpots, fit, set the best live, verify and refine, then Program the points that came
+// within their limits through the screen's own session, as its Program button does. UI-free: it
+// reports each reading and each point through IAutoAlignReport.
+#pragma once
+
+#include "data/alignment_limits.h"
+#include "data/alignment_session.h"
+#include "data/service_monitor.h"
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kavrin {
+
+inline constexpr std::size_t kMaxMeasurementsPerPoint = 12;
+// The radio never transmits longer than this at a stretch.
+inline constexpr std::chrono::seconds kKeyedLimit{30};
+inline constexpr std::chrono::milliseconds kInstrumentSettle{500};
+// A receiver whose SINAD reaches this has opened its squelch.
+inline constexpr double kSquelchOpenSinad = 12.0;
+// How far from the target a squelch's opening level is looked for, and how finely.
+inline constexpr double kSquelchSearchSpan = 8.0;
+inline constexpr double kSquelchResolution = 0.25;
+
+enum class pointVerdict { Pass, Fail, Unsupported };
+const char* verdictText(pointVerdict verdict);
+
+struct pointResult {
+    const AlignmentTypeInfo* type = nullptr;
+    std::size_t point = 0; // 0-4 for F1-F5
+    double megahertz = 0.0;
+    std::optional<pointLimits> limits;
+    std::optional<double> measured; // the chosen softpot's reading
+    int oldSoftpot = 0;
+    int newSoftpot = 0; // the old one unless the point passed
+    pointVerdict verdict = pointVerdict::Unsupported;
+    std::size_t measurements = 0;
+};
+
+class IAutoAlignReport {
+public:
+    virtual ~IAutoAlignReport() = default;
+    virtual void reading(const AlignmentTypeInfo& type, std::size_t point, int softpot,
+                         double reading) = 0;
+    virtual void pointDone(const pointResult& result) = 0;
+};
+
+// The softpot search on its own, over any reading function: a reading at the start, a second a
+// few steps away, a line through them and the secant after it while the fit holds, bisection of
+// the bracket where it does not, then single steps while they bring the reading closer. The
+// chosen softpot is, of those measured, the one whose reading is closest to the target (the
+// lower on a tie). measure may throw; the search then ends with it.
+struct softpotSearch {
+    int softpot = 0;
+    double reading = 0.0;
+    std::size_t measurements = 0;
+};
+softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurements,
+                            const std::function<double(int)>& measure);
+
+struct autoAlignSettings {
+    std::chrono::milliseconds settle = kInstrumentSettle;
+    std::size_t maxMeasurements = kMaxMeasurementsPerPoint;
+    std::chrono::seconds keyedLimit = kKeyedLimit;
+};
+
+class autoAligner {
+public:
+    enum class Stop { Finished, Cancelled, Failed };
+    struct ScreenRun {
+        Stop stop = Stop::Finished;
+        std::vector<pointResult> points;
+        std::string failure; // why the run stopped, for the technician
+    };
+
+    // cancelRequested is asked before every measurement. Before its first Program the aligner
+    // asks "Program Radio?" once; the session's own confirmation is answered by it.
+    autoAligner(applicationCore& core, IServiceMonitor& monitor, const alignmentLimits& limits,
+                SessionServices services, IPause& pause, IAutoAlignReport& report,
+                autoAlignSettings settings = {}, std::function<bool()> cancelRequested = {});
+
+    // Opens the type's session, aligns every point in use and Programs those that passed.
+    ScreenRun alignScreen(const AlignmentTypeInfo& type);
+
+private:
+    applicationCore& core_;
+    IServiceMonitor& monitor_;
+    const alignmentLimits& limits_;
+    SessionServices services_;
+    IPause& pause_;
+    IAutoAlignReport& report_;
+    autoAlignSettings settings_;
+    std::function<bool()> cancelRequested_;
+    bool programConfirmed_ = false;
+};
+
+} // namespace kavrin

@@ -1,0 +1,155 @@
+// The parts of automatic alignment that need no instrument: the softpot search over curves of
+// every shape it meets, and the limits files.
+#include "data/alignment_limits.h"
+#include "data/auto_alignment.h"
+
+#include <cmath>
+#include <functional>
+#include <gtest/gtest.h>
+#include <set>
+
+namespace kavrin {
+namespace {
+
+struct Curve {
+    const char* name;
+    std::function<double(int)> reading;
+    double target;
+    bool monotonic;
+};
+
+// The softpot a technician with all the time in the world would pick: the closest reading of
+// all 64, the lower softpot on a tie.
+int bestOfAll(const Curve& curve) {
+    int best = 0;
+    for (int s = 1; s <= 63; ++s) {
+        if (std::abs(curve.reading(s) - curve.target) <
+            std::abs(curve.reading(best) - curve.target)) {
+            best = s;
+        }
+    }
+    return best;
+}
+
+TEST(SoftpotSearch, FindsTheBestSoftpotOfEveryMonotonicCurveFromAnyStart) {
+    const std::vector<Curve> curves{
+        {"linear power", [](int s) { return 1.0 + 0.1 * s; }, 5.0, true},
+        {"bent power", [](int s) { return 0.5 + 0.05 * s + 0.0015 * s * s; }, 5.0, true},
+        {"falling opening level", [](int s) { return -100.0 - 0.4 * s; }, -118.0, true},
+        {"saturating deviation", [](int s) { return 5.0 * std::tanh(s / 30.0); }, 2.3, true},
+        {"between two steps", [](int s) { return 0.02 * s; }, 0.35, true},
+        {"out of reach above", [](int s) { return 1.0 + 0.01 * s; }, 5.0, true},
+        {"out of reach below", [](int s) { return 3.0 + 0.01 * s; }, 1.0, true},
+        {"a bump", [](int s) { return 2.0 + 0.05 * s - (s > 20 && s < 26 ? 0.4 : 0.0); }, 3.0,
+         false},
+    };
+    for (const auto& curve : curves) {
+        for (const int start : {0, 31, 63}) {
+            SCOPED_TRACE(std::string(curve.name) + " from " + std::to_string(start));
+            std::vector<int> measured;
+            const auto found =
+                searchSoftpot(start, curve.target, kMaxMeasurementsPerPoint, [&](int s) {
+                    measured.push_back(s);
+                    return curve.reading(s);
+                });
+            EXPECT_LE(found.measurements, kMaxMeasurementsPerPoint);
+            EXPECT_EQ(found.measurements, measured.size());
+            EXPECT_EQ(std::set<int>(measured.begin(), measured.end()).size(), measured.size())
+                << "no softpot is measured twice";
+            EXPECT_DOUBLE_EQ(found.reading, curve.reading(found.softpot));
+            if (curve.monotonic) {
+                EXPECT_EQ(found.softpot, bestOfAll(curve));
+            }
+            // Whatever the curve, the answer is the best of what was measured.
+            for (const int s : measured) {
+                EXPECT_LE(std::abs(found.reading - curve.target),
+                          std::abs(curve.reading(s) - curve.target));
+            }
+        }
+    }
+}
+
+TEST(SoftpotSearch, AFailedReadingEndsTheSearch) {
+    int calls = 0;
+    EXPECT_THROW(searchSoftpot(10, 5.0, kMaxMeasurementsPerPoint,
+                               [&](int) -> double {
+                                   if (++calls == 3) {
+                                       throw instrumentFailure("no signal");
+                                   }
+                                   return calls;
+                               }),
+                 instrumentFailure);
+    EXPECT_EQ(calls, 3);
+}
+
+// --- Limits files --------------------------------------------------------------------------------
+
+const AlignmentTypeInfo& typeNamed(const char* name) {
+    return *typeOfCliName(name);
+}
+
+TEST(AlignmentLimits, ThePointsOwnValuesWinOverTheScreens) {
+    const auto parsed = alignmentLimits::parse("; a comment\n"
+                                               "[tx-high-power]\n"
+                                               "target = 5.0\nmin = 4.8\nmax = 5.2\n"
+                                               "F2.target = 4.9\n  F2.min=4.7  \n",
+                                               "bench.ini");
+    ASSERT_TRUE(parsed.limits) << parsed.error;
+    const auto& high = typeNamed("tx-high-power");
+    const auto first = parsed.limits->of(high, 0);
+    const auto second = parsed.limits->of(high, 1);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->target, 5.0);
+    EXPECT_EQ(second->target, 4.9);
+    EXPECT_EQ(second->min, 4.7);
+    EXPECT_EQ(second->max, 5.2);
+    EXPECT_EQ(parsed.limits->missingFor({&high}), "");
+    EXPECT_EQ(parsed.limits->missingFor({&typeNamed("tx-low-power")}),
+              "bench.ini: no [tx-low-power] section");
+}
+
+TEST(AlignmentLimits, AMalformedFileIsRefusedWithItsLine) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"[tx-high-power\ntarget = 1", "bad.ini:1: a section name must end with ']'"},
+        {"[tx-mega-power]\n", "bad.ini:1: no alignment screen is called \"tx-mega-power\""},
+        {"target = 1\n", "bad.ini:1: a value before the first [SCREEN]"},
+        {"[tx-low-power]\n\ntarget = one\n", "bad.ini:3: \"one\" is not a number"},
+        {"[tx-low-power]\ntarget = 1\ntarget = 2\n", "bad.ini:3: \"target\" is given twice"},
+        {"[tx-low-power]\nF6.max = 2\n", "bad.ini:2: unknown key \"F6.max\""},
+        {"[tx-low-power]\ngoal = 2\n", "bad.ini:2: unknown key \"goal\""},
+        {"[tx-low-power]\njust words\n", "bad.ini:2: expected KEY = VALUE or [SCREEN]"},
+        {"[tx-low-power]\nmin = 2\nmax = 1\n", "bad.ini:1: [tx-low-power] F1: min is above max"},
+        {"[tx-low-power]\ntarget = 3\nmin = 1\nF4.max = 2\n",
+         "bad.ini:1: [tx-low-power] F4: the target is outside min-max"},
+        {"[tx-low-power]\n[tx-low-power]\n", "bad.ini:2: [tx-low-power] appears twice"},
+    };
+    for (const auto& [text, error] : cases) {
+        SCOPED_TRACE(text);
+        const auto parsed = alignmentLimits::parse(text, "bad.ini");
+        EXPECT_FALSE(parsed.limits);
+        EXPECT_EQ(parsed.error.substr(0, std::string(error).size()), error) << parsed.error;
+    }
+    const auto partial = alignmentLimits::parse("[ktd-20]\ntarget = 0.5\nmin = 0.45\n", "p.ini");
+    ASSERT_TRUE(partial.limits);
+    EXPECT_EQ(partial.limits->missingFor({&typeNamed("ktd-20")}),
+              "p.ini:1: [ktd-20] has no target, min and max for F3");
+}
+
+TEST(AlignmentLimits, TheShippedDefaultsCoverEveryScreen) {
+    const auto loaded = alignmentLimits::load(KAVRIN_DEFAULT_LIMITS);
+    ASSERT_TRUE(loaded.limits) << loaded.error;
+    std::vector<const AlignmentTypeInfo*> all;
+    for (const auto& type : kAlignmentTypes) {
+        all.push_back(&type);
+    }
+    EXPECT_EQ(loaded.limits->missingFor(all), "");
+    const auto high = loaded.limits->of(typeNamed("tx-high-power"), 4);
+    ASSERT_TRUE(high);
+    EXPECT_TRUE(high->contains(5.2));
+    EXPECT_FALSE(high->contains(5.21));
+    EXPECT_EQ(loaded.limits->of(typeNamed("squelch-25-tight"), 0)->target, -112.0);
+    EXPECT_FALSE(alignmentLimits::load("/nonexistent/limits.ini").limits);
+}
+
+} // namespace
+} // namespace kavrin
