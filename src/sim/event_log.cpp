@@ -99,10 +99,13 @@ bool EventLog::open(const std::string& path, std::string& error) {
 }
 
 void EventLog::write(const LogEvent& event) {
+    // The file opens before serving starts and stays open: only the writing needs the lock.
     if (!out_.is_open() || event.empty()) {
         return;
     }
-    out_ << event.json() << '\n';
+    const auto line = event.json();
+    const std::lock_guard lock(mutex_);
+    out_ << line << '\n';
     out_.flush();
     if (!out_ && !failed_) {
         // Keep serving: a radio that stops answering because its log broke would confuse the

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -33,10 +34,12 @@ public:
     bool open(const std::string& path, std::string& error);
     bool isOpen() const { return out_.is_open(); }
 
-    // Each line is flushed at once: a harness reads the log while the radio keeps running.
+    // Each line is flushed at once: a harness reads the log while the radio keeps running. The
+    // radio's loop and the service monitor's thread both write, a whole line at a time.
     void write(const LogEvent& event);
 
 private:
+    std::mutex mutex_;
     std::ofstream out_;
     std::string path_;
     bool failed_ = false;

@@ -3,18 +3,22 @@
 #include "sim/codeplug.h"
 #include "sim/event_log.h"
 #include "sim/faults.h"
+#include "sim/monitor_curves.h"
+#include "sim/monitor_service.h"
 #include "sim/options.h"
 #include "sim/pseudo_terminal.h"
 #include "sim/radio.h"
 #include "sim/registration.h"
 #include "sim/server.h"
 #include "sim/signal_pipe.h"
+#include "sim/virtual_monitor.h"
 
 #include <csignal>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <random>
+#include <sstream>
 #include <unistd.h>
 #ifdef __linux__
 #include <sys/prctl.h>
@@ -70,6 +74,34 @@ bool saveImage(const std::string& path, std::span<const std::uint8_t> codeplug,
     return true;
 }
 
+// The monitor's curves: built in from the radio's serial number, or those of the file over them.
+std::optional<CurveSet> loadCurves(const MonitorOptions& monitor,
+                                   std::span<const std::uint8_t> codeplug, std::string& error) {
+    const auto serial = codeplug.subspan(kSerialOffset, kSerialLength);
+    if (!monitor.curvesPath) {
+        return CurveSet::builtIn(serial);
+    }
+    const auto& path = *monitor.curvesPath;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot open monitor curves " + path;
+        return std::nullopt;
+    }
+    std::string text;
+    text.resize(kMaxCurvesFileBytes + 1);
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad()) {
+        error = "cannot read monitor curves " + path;
+        return std::nullopt;
+    }
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    auto curves = CurveSet::fromJson(text, serial, error);
+    if (!curves) {
+        error = "monitor curves " + path + ": " + error;
+    }
+    return curves;
+}
+
 int runRadio(const Options& options) {
     std::string error;
     std::vector<std::uint8_t> codeplug;
@@ -81,6 +113,14 @@ int runRadio(const Options& options) {
         codeplug = std::move(*image);
     } else {
         codeplug = factoryCodeplug(options.layout, options.band, options.serial);
+    }
+
+    std::optional<CurveSet> curves;
+    if (options.monitor.enabled()) {
+        curves = loadCurves(options.monitor, codeplug, error);
+        if (!curves) {
+            return fail(kExitUsage, error);
+        }
     }
 
     EventLog log;
@@ -102,16 +142,51 @@ int runRadio(const Options& options) {
     if (!registration.add(port, error)) {
         return fail(kExitFailure, "cannot register the virtual port: " + error);
     }
-    // Harnesses wait for this line: it must be first, complete and out before serving starts.
-    std::cout << pty->slavePath() << std::endl;
 
     const std::uint32_t seed = options.seed ? *options.seed : std::random_device{}();
+    const auto& mon = options.monitor;
+    SharedRadioState sharedState;
+    std::optional<VirtualMonitor> monitor;
+    std::unique_ptr<MonitorService> monitorService;
+    if (mon.enabled()) {
+        monitor.emplace(MonitorSettings{mon.dialect, mon.noiseSigma, seed, options.band},
+                        std::move(*curves));
+        monitorService =
+            MonitorService::open(MonitorEndpoints{mon.tcpPort, mon.serial, mon.gpibAddress,
+                                                  mon.latencyMs, mon.muteAfter},
+                                 *monitor, sharedState, log, error);
+        if (!monitorService) {
+            return fail(kExitFailure, "cannot set up the service monitor: " + error);
+        }
+    }
+
+    // Harnesses wait for these lines: the device path first, then where the monitor is, each
+    // complete and out before serving starts.
+    std::ostringstream ready;
+    ready << pty->slavePath() << '\n';
+    if (monitorService) {
+        for (const auto& line : monitorService->announcements()) {
+            ready << line << '\n';
+        }
+    }
+    std::cout << ready.str() << std::flush;
+
     FaultInjector faults({options.dropProbability, options.corruptProbability}, seed);
     Radio radio(identityFrom(options), std::move(codeplug), options.refusals);
     Server server(*pty, registration, radio, log, faults, signals,
                   ServeConfig{options.delayMs, options.lineRate, options.muteAfter,
                               options.hangupAfter, options.verbose});
+    if (monitorService) {
+        server.setStateObserver(
+            [&sharedState](const RadioState& state) { sharedState.publish(state); });
+        if (!monitorService->start(error)) {
+            return fail(kExitFailure, error);
+        }
+    }
     server.run();
+    if (monitorService) {
+        monitorService->stop();
+    }
 
     int status = kExitOk;
     if (options.saveImagePath && !saveImage(*options.saveImagePath, radio.codeplug(), error)) {

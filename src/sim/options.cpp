@@ -16,6 +16,8 @@ inline constexpr std::string_view kStandardFirmware = "R0105";
 inline constexpr std::string_view kExtendedFirmware = "R0512";
 inline constexpr std::uint32_t kMaxDelayMs = 600'000;
 inline constexpr std::size_t kMaxByteValue = 255;
+inline constexpr std::uint8_t kMaxGpibAddress = 30;
+inline constexpr double kMaxNoiseSigma = 1.0;
 
 template <typename Int> bool parseInteger(std::string_view text, Int low, Int high, Int& out) {
     Int value{};
@@ -28,12 +30,26 @@ template <typename Int> bool parseInteger(std::string_view text, Int low, Int hi
     return true;
 }
 
-bool parseProbability(std::string_view text, double& out) {
+bool parseFraction(std::string_view text, double high, double& out) {
     const std::string copy(text);
     char* end = nullptr;
     const double value = std::strtod(copy.c_str(), &end);
     if (copy.empty() || end != copy.c_str() + copy.size() || !std::isfinite(value) || value < 0.0 ||
-        value > 1.0) {
+        value > high) {
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+bool parseProbability(std::string_view text, double& out) {
+    return parseFraction(text, 1.0, out);
+}
+
+template <typename Int>
+bool parseOptionalInteger(std::string_view text, Int low, Int high, std::optional<Int>& out) {
+    Int value{};
+    if (!parseInteger<Int>(text, low, high, value)) {
         return false;
     }
     out = value;
@@ -207,7 +223,74 @@ inline constexpr std::array kOptionSpecs{
                    return true;
                },
                "a number from 0 to 4294967295"},
+    OptionSpec{"--monitor-port", true,
+               [](Options& o, std::string_view v) {
+                   return parseOptionalInteger<std::uint16_t>(v, 0, 65535, o.monitor.tcpPort);
+               },
+               "a TCP port from 0 to 65535"},
+    OptionSpec{"--monitor-serial", false,
+               [](Options& o, std::string_view) {
+                   o.monitor.serial = true;
+                   return true;
+               },
+               ""},
+    OptionSpec{"--monitor-gpib", true,
+               [](Options& o, std::string_view v) {
+                   return parseOptionalInteger<std::uint8_t>(v, 0, kMaxGpibAddress,
+                                                             o.monitor.gpibAddress);
+               },
+               "a GPIB address from 0 to 30"},
+    OptionSpec{"--monitor-dialect", true,
+               [](Options& o, std::string_view v) {
+                   if (v == "cma-style") {
+                       o.monitor.dialect = MonitorDialect::CmaStyle;
+                   } else if (v == "classic-style") {
+                       o.monitor.dialect = MonitorDialect::ClassicStyle;
+                   } else {
+                       return false;
+                   }
+                   return true;
+               },
+               "'cma-style' or 'classic-style'"},
+    OptionSpec{"--monitor-curves", true,
+               [](Options& o, std::string_view v) {
+                   o.monitor.curvesPath = std::string(v);
+                   return !v.empty();
+               },
+               "a file name"},
+    OptionSpec{"--monitor-noise", true,
+               [](Options& o, std::string_view v) {
+                   return parseFraction(v, kMaxNoiseSigma, o.monitor.noiseSigma);
+               },
+               "a relative standard deviation from 0 to 1"},
+    OptionSpec{"--monitor-latency-ms", true,
+               [](Options& o, std::string_view v) {
+                   return parseInteger<std::uint32_t>(v, 0, kMaxDelayMs, o.monitor.latencyMs);
+               },
+               "a number of milliseconds from 0 to 600000"},
+    OptionSpec{"--monitor-mute-after", true,
+               [](Options& o, std::string_view v) { return parseCount(v, o.monitor.muteAfter); },
+               "a non-negative number of commands"},
 };
+
+// Options that shape a monitor mean nothing without one; saying so beats ignoring them.
+bool checkMonitor(const Options& options, const std::vector<std::string_view>& given,
+                  std::string& error) {
+    if (options.monitor.gpibAddress && !options.monitor.serial) {
+        error = "option --monitor-gpib needs --monitor-serial";
+        return false;
+    }
+    if (options.monitor.enabled()) {
+        return true;
+    }
+    for (const auto name : given) {
+        if (name.starts_with("--monitor-")) {
+            error = "option " + std::string(name) + " needs --monitor-port or --monitor-serial";
+            return false;
+        }
+    }
+    return true;
+}
 
 const OptionSpec* findSpec(std::string_view name) {
     for (const auto& option : kOptionSpecs) {
@@ -229,6 +312,7 @@ std::string Options::firmwareText() const {
 
 std::optional<Options> parseOptions(std::span<const char* const> args, std::string& error) {
     Options options;
+    std::vector<std::string_view> given;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view arg = args[i];
         std::optional<std::string_view> inlineValue;
@@ -260,6 +344,10 @@ std::optional<Options> parseOptions(std::span<const char* const> args, std::stri
                     ": expected " + std::string(option->expected);
             return std::nullopt;
         }
+        given.push_back(option->name);
+    }
+    if (!checkMonitor(options, given, error)) {
+        return std::nullopt;
     }
     return options;
 }
@@ -301,8 +389,37 @@ Faults:
                               pulled, and wait for a signal
   --refuse WHAT[@K]           answer "refused" to request number WHAT, or to every 'read' or
                               'write'; with @K from its K-th occurrence on (repeatable)
-  --seed N                    seed of the fault generator, so that faults repeat exactly
-                              (default: random)
+  --seed N                    seed of the fault generator and of the monitor's noise, so that
+                              both repeat exactly (default: random)
+
+The service monitor (a virtual test set on the other end of the bench cable):
+  --monitor-port N            serve SCPI on 127.0.0.1 port N (0 picks a free one): raw TCP,
+                              one command a line, one reply line per query; clients may come
+                              and go one after another
+  --monitor-serial            serve the same instrument on a second pseudo-terminal
+  --monitor-gpib ADDR         make that pseudo-terminal a USB-GPIB adapter of the Prologix kind
+                              (++mode, ++addr, ++auto, ++eoi, ++read, ++ver) with the
+                              instrument at GPIB address ADDR, 0-30
+  --monitor-dialect D         cma-style (default) or classic-style command set
+  --monitor-curves FILE       JSON {"SCREEN": [[[softpot, reading], ...], one list per point
+                              F1-F5], ...} with the screens' command-line names; readings in W,
+                              kHz (peak deviation) or dBm (squelch opening level), straight
+                              between the pairs and flat beyond them; screens left out keep
+                              the built-in curves
+  --monitor-noise SIGMA       multiply each reading by 1 + N(0, SIGMA), SIGMA 0-1 (default 0)
+  --monitor-latency-ms MS     wait MS ms before each reply
+  --monitor-mute-after N      after N commands, execute and answer nothing more
+
+  After the device path, standard output names the monitor's ports, each on its own line and
+  only when asked for: "monitor tcp://127.0.0.1:PORT", then "monitor serial:DEVICE" or
+  "monitor prologix:DEVICE?addr=ADDR". The monitor measures the radio on the other side: power and deviation
+  while the radio is keyed and the analyzer is within 5 kHz of its test channel, through the
+  curve of the screen and point that the test channel and the last softpot requests select;
+  SINAD 30 dB while the generator is on the receive test channel at or above the squelch's
+  opening level, else 0 dB. A higher squelch softpot raises the opening level (less
+  sensitive). Without --monitor-curves the curves are built in, different for every point and
+  serial number. Every command is logged as {"event":"scpi","command":...,"reply":...};
+  a command without a reply has no "reply" field.
 
 Other:
   --verbose                   trace every frame and fault on standard error
@@ -310,7 +427,8 @@ Other:
 
 Identity values are served byte for byte as given, without validation. Repeated transmissions
 of the last request are answered again but not executed, logged or counted again.
-Exit status: 0 after a signal or --help, 2 for a bad option, 1 when the port cannot be set up.
+Exit status: 0 after a signal or --help, 2 for a bad option, image or curves file, 1 when a port
+cannot be set up.
 )";
 }
 

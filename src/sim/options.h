@@ -22,6 +22,23 @@ struct RefusalRule {
     std::uint64_t fromOccurrence = 1;
 };
 
+enum class MonitorDialect { CmaStyle, ClassicStyle };
+
+// The virtual service monitor on the other end of the simulated bench cable; off unless it has a
+// TCP port or a serial line.
+struct MonitorOptions {
+    std::optional<std::uint16_t> tcpPort; // 0 picks a free port
+    bool serial = false;
+    std::optional<std::uint8_t> gpibAddress; // the serial line is a USB-GPIB adapter
+    MonitorDialect dialect = MonitorDialect::CmaStyle;
+    std::optional<std::string> curvesPath;
+    double noiseSigma = 0.0;
+    std::uint32_t latencyMs = 0;
+    std::optional<std::uint64_t> muteAfter;
+
+    bool enabled() const { return tcpPort || serial; }
+};
+
 struct Options {
     Layout layout = Layout::Standard;
     std::uint8_t band = 6;
@@ -41,6 +58,7 @@ struct Options {
     std::optional<std::uint64_t> hangupAfter;
     std::vector<RefusalRule> refusals;
     std::optional<std::uint32_t> seed;
+    MonitorOptions monitor;
 
     bool verbose = false;
     bool showHelp = false;
@@ -49,7 +67,8 @@ struct Options {
 };
 
 // Parses argv without argv[0]. Accepts "--name value" and "--name=value". Returns nothing and
-// sets error when an option is unknown, lacks its value, or its value is out of range.
+// sets error when an option is unknown, lacks its value, its value is out of range, or it needs
+// an option that is missing.
 std::optional<Options> parseOptions(std::span<const char* const> args, std::string& error);
 
 std::string helpText();

@@ -144,6 +144,9 @@ void Server::onFrame(wire::Frame frame) {
     trace(served.repeat ? "repeat, answered again" : "request", frame);
     if (!served.repeat) {
         ++served_;
+        if (observer_) {
+            observer_(radio_.state());
+        }
         // Logged before the answer goes out, so the line is there once the host has its reply.
         log_.write(served.event);
     }

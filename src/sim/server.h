@@ -11,6 +11,7 @@
 #include "sim/signal_pipe.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -32,6 +33,11 @@ public:
 
     // Returns when SIGINT or SIGTERM arrived.
     void run();
+
+    // Called with the radio's state after every request it executed, before the answer leaves.
+    void setStateObserver(std::function<void(const RadioState&)> observer) {
+        observer_ = std::move(observer);
+    }
 
     std::uint64_t requestsServed() const { return served_; }
 
@@ -57,6 +63,7 @@ private:
     FaultInjector& faults_;
     SignalPipe& signals_;
     ServeConfig config_;
+    std::function<void(const RadioState&)> observer_;
 
     wire::FrameDecoder decoder_;
     std::uint64_t served_ = 0;
