@@ -116,6 +116,18 @@ INSTANTIATE_TEST_SUITE_P(
                      e.kind = Kind::Execute;
                      e.status = Status::WrongMode;
                      e.request = 24;
+                 }},
+        LineCase{"MonitorQuery",
+                 R"({"event":"scpi","command":"SYST:ERR?","reply":"0,\"No error\""})",
+                 [](RadioEvent& e) {
+                     e.kind = Kind::Scpi;
+                     e.command = "SYST:ERR?";
+                     e.reply = R"(0,"No error")";
+                 }},
+        LineCase{"MonitorSetting", R"({"event":"scpi","command":"RFG:AMPL -118"})",
+                 [](RadioEvent& e) {
+                     e.kind = Kind::Scpi;
+                     e.command = "RFG:AMPL -118";
                  }}),
     [](const auto& row) { return std::string(row.param.name); });
 
@@ -160,6 +172,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{"EventNotText", R"({"event":3,"status":"ok"})", "'event' is not a string"},
         BadLine{"UnknownEvent", R"({"event":"ping","status":"ok"})", "unknown event 'ping'"},
         BadLine{"NoStatus", R"({"event":"close"})", "no 'status'"},
+        BadLine{"MonitorLineWithoutCommand", R"({"event":"scpi","reply":"1"})", "no 'command'"},
+        BadLine{"MonitorLineWithStatus", R"({"event":"scpi","command":"*RST","status":"ok"})",
+                "unknown field 'status'"},
         BadLine{"UnknownStatus", R"({"event":"close","status":"busy"})", "unknown status 'busy'"},
         BadLine{"NumberAsText", R"({"event":"open","mode":"2","status":"ok"})",
                 "'mode' is not a number"},

@@ -21,13 +21,14 @@ namespace {
 using Kind = RadioEvent::Kind;
 using wire::Status;
 
-constexpr std::array<std::pair<std::string_view, Kind>, 6> kKindNames{{
+constexpr std::array<std::pair<std::string_view, Kind>, 7> kKindNames{{
     {"open", Kind::Open},
     {"close", Kind::Close},
     {"execute", Kind::Execute},
     {"read", Kind::Read},
     {"write", Kind::Write},
     {"unknown", Kind::Unknown},
+    {"scpi", Kind::Scpi},
 }};
 
 constexpr std::array<std::pair<std::string_view, Status>, 7> kStatusNames{{
@@ -76,16 +77,22 @@ public:
             fail("unknown event '" + text(object, "event") + "'");
         }
         event.kind = *kind;
-        const auto status = lookup(kStatusNames, text(object, "status"));
-        if (!status) {
-            fail("unknown status '" + text(object, "status") + "'");
+        // The service monitor's lines carry an instrument's command, not a radio's status.
+        if (event.kind == Kind::Scpi) {
+            event.command = text(object, "command");
+        } else {
+            const auto status = lookup(kStatusNames, text(object, "status"));
+            if (!status) {
+                fail("unknown status '" + text(object, "status") + "'");
+            }
+            event.status = *status;
         }
-        event.status = *status;
 
         for (auto it = object.begin(); it != object.end(); ++it) {
             const auto key = it.key().toStdString();
             const auto& value = it.value();
-            if (key == "event" || key == "status") {
+            if (key == "event" || (key == "status" && event.kind != Kind::Scpi) ||
+                (key == "command" && event.kind == Kind::Scpi)) {
                 continue;
             } else if (key == "payloadLength") {
                 event.payloadLength = integer(key, value);
@@ -111,6 +118,8 @@ public:
                 event.bytes = hex(key, value);
             } else if (key == "kind") {
                 event.frameKind = integer(key, value);
+            } else if (key == "reply" && event.kind == Kind::Scpi) {
+                event.reply = string(key, value);
             } else {
                 // A field this reader does not know would otherwise vanish from every check.
                 fail("unknown field '" + key + "'");
@@ -173,7 +182,10 @@ private:
 } // namespace
 
 void PrintTo(const RadioEvent& event, std::ostream* out) {
-    *out << "{" << nameOf(kKindNames, event.kind) << " " << nameOf(kStatusNames, event.status);
+    *out << "{" << nameOf(kKindNames, event.kind);
+    if (event.kind != Kind::Scpi) {
+        *out << " " << nameOf(kStatusNames, event.status);
+    }
     const auto optional = [out](const char* key, const auto& value) {
         if (value) {
             *out << " " << key << "=" << *value;
@@ -196,6 +208,8 @@ void PrintTo(const RadioEvent& event, std::ostream* out) {
     optional("length", event.length);
     text("bytes", event.bytes);
     optional("kind", event.frameKind);
+    text("command", event.command);
+    optional("reply", event.reply);
     *out << "} from " << event.line;
 }
 

@@ -1,5 +1,6 @@
 // The virtual radio's event log read back as typed events: kavrin-radio-sim appends one flat JSON
-// object a line for every request it served (a repeat it answered again is not logged).
+// object a line for every request it served (a repeat it answered again is not logged) and for
+// every command its service monitor executed.
 #pragma once
 
 #include "link/frame.h"
@@ -17,10 +18,10 @@
 namespace kavrin::test {
 
 struct RadioEvent {
-    enum class Kind { Open, Close, Execute, Read, Write, Unknown };
+    enum class Kind { Open, Close, Execute, Read, Write, Unknown, Scpi };
 
     Kind kind = Kind::Unknown;
-    wire::Status status = wire::Status::Ok;
+    wire::Status status = wire::Status::Ok; // a radio request's; an scpi line has none
     // The size of a payload the radio could not take apart; the request's own fields are then
     // missing.
     std::optional<int> payloadLength;
@@ -32,10 +33,12 @@ struct RadioEvent {
     std::optional<int> value;   // execute: the value a softpot request set
     std::optional<double> firstMHz; // execute: the frequencies a test channel request set
     std::optional<double> secondMHz;
-    std::optional<int> offset;    // read, write: the codeplug address
-    std::optional<int> length;    // read: the number of bytes asked for
-    std::string bytes;            // write: the bytes written, lower-case hex
-    std::optional<int> frameKind; // unknown: the frame kind the radio did not know
+    std::optional<int> offset;        // read, write: the codeplug address
+    std::optional<int> length;        // read: the number of bytes asked for
+    std::string bytes;                // write: the bytes written, lower-case hex
+    std::optional<int> frameKind;     // unknown: the frame kind the radio did not know
+    std::string command;              // scpi: the command line the monitor executed
+    std::optional<std::string> reply; // scpi: its reply, none for a command without one
 
     std::string line; // as logged
 
