@@ -51,6 +51,8 @@ inline std::size_t wireBytes(const test::RadioEvent& event) {
     std::size_t request = 0;
     std::size_t response = kStatusSize;
     switch (event.kind) {
+    case Kind::Scpi:
+        return 0; // the service monitor's line, not the radio's
     case Kind::Open:
         request = 1;
         break;

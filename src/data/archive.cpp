@@ -1,14 +1,14 @@
 // Softpot archive files: writer, validating reader and the file operations around them.
 #include "data/archive.h"
 
+#include "data/atomic_file.h"
+
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <limits>
-#include <random>
 #include <span>
 #include <stdexcept>
 #include <system_error>
@@ -197,24 +197,6 @@ void appendCounted(std::string& text, std::uint64_t number) {
     text += digits;
 }
 
-// A name beside the target that is not in use, so that writing it cannot harm another file.
-std::optional<std::filesystem::path> temporaryBeside(const std::filesystem::path& target) {
-    std::mt19937_64 generator(
-        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-    const std::filesystem::path directory = target.parent_path();
-    const std::string base = "." + target.filename().string() + ".";
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        const auto candidate =
-            directory / (base + std::to_string(generator() % 1'000'000'000u) + ".tmp");
-        std::error_code error;
-        const auto status = std::filesystem::symlink_status(candidate, error);
-        if (status.type() == std::filesystem::file_type::not_found) {
-            return candidate;
-        }
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 std::string textScramble(std::string_view text) {
@@ -380,31 +362,7 @@ bool saveArchive(const std::filesystem::path& path, const radioRecord& record, s
     if (!decodeArchive(text)) {
         return false;
     }
-    const auto temporary = temporaryBeside(path);
-    if (!temporary) {
-        return false;
-    }
-    std::error_code error;
-    {
-        std::ofstream out(*temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            std::filesystem::remove(*temporary, error);
-            return false;
-        }
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        // close() flushes; a full disk shows up here at the latest.
-        out.close();
-        if (!out) {
-            std::filesystem::remove(*temporary, error);
-            return false;
-        }
-    }
-    std::filesystem::rename(*temporary, path, error);
-    if (error) {
-        std::filesystem::remove(*temporary, error);
-        return false;
-    }
-    return true;
+    return writeFileAtomically(path, text);
 }
 
 } // namespace kavrin

@@ -3,6 +3,7 @@
 
 #include "data/application_core.h"
 #include "data/radio_record.h"
+#include "data/report.h"
 
 #include <algorithm>
 #include <cmath>
@@ -56,6 +57,28 @@ const char* verdictText(pointVerdict verdict) {
         break;
     }
     return "UNSUPPORTED";
+}
+
+std::string resultsCsv(const std::vector<pointResult>& results) {
+    std::string csv = std::string(kResultsCsvHeader) + "\n";
+    for (const auto& result : results) {
+        const bool supported = result.verdict != pointVerdict::Unsupported;
+        const auto number = [](double value) { return decimalText(value, 3); };
+        csv += std::string(result.type->cliName) + ",F" + std::to_string(result.point + 1) + ",";
+        csv += (supported ? decimalText(result.megahertz, 6) : std::string()) + ",";
+        for (const double limit :
+             {result.limits ? result.limits->target : 0.0, result.limits ? result.limits->min : 0.0,
+              result.limits ? result.limits->max : 0.0}) {
+            csv += (result.limits ? number(limit) : std::string()) + ",";
+        }
+        csv += std::string(readingUnit(*result.type)) + ",";
+        csv += (result.measured ? number(*result.measured) : std::string()) + ",";
+        csv += supported ? std::to_string(result.oldSoftpot) + "," +
+                               std::to_string(result.newSoftpot) + ","
+                         : std::string(",,");
+        csv += std::string(verdictText(result.verdict)) + "\n";
+    }
+    return csv;
 }
 
 softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurements,

@@ -41,6 +41,12 @@ struct pointResult {
     std::size_t measurements = 0;
 };
 
+// The results as CSV: the header line, then one line per point, LF-terminated. Numbers are
+// written without the process locale; what a point does not have is left empty.
+inline constexpr const char* kResultsCsvHeader =
+    "screen,point,frequency_mhz,target,min,max,unit,measured,old_softpot,new_softpot,result";
+std::string resultsCsv(const std::vector<pointResult>& results);
+
 class IAutoAlignReport {
 public:
     virtual ~IAutoAlignReport() = default;

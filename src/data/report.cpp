@@ -73,18 +73,6 @@ private:
     std::string text_;
 };
 
-// "%f" of the C locale. to_chars does not follow the process locale, which a GUI toolkit may
-// have set to one with a decimal comma. The buffer holds any finite double in this form.
-std::string formatFrequency(double megahertz) {
-    std::array<char, 320> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), megahertz,
-                                      std::chars_format::fixed, 6);
-    if (result.ec != std::errc{}) {
-        return "?";
-    }
-    return {buffer.data(), result.ptr};
-}
-
 void writeSection(ReportBuilder& out, const radioRecord& record, const ReportSection& section) {
     const AlignmentTypeInfo& info = alignmentType(section.type);
     out.heading(section.heading);
@@ -94,7 +82,7 @@ void writeSection(ReportBuilder& out, const radioRecord& record, const ReportSec
     for (std::size_t point = 0; point < kPointCount; ++point) {
         const bool typeHasPoint = !info.middlePointOnly || point == kMiddlePoint;
         if (typeHasPoint && record.getCell(pointCell(info.points, point)) != 0) {
-            out.line("  " + formatFrequency(record.pointFrequency(info.points, point)) +
+            out.line("  " + decimalText(record.pointFrequency(info.points, point), 6) +
                      "\t \t    " + std::to_string(record.getCell(softpotCell(info, point))));
         } else {
             out.line("  (F" + std::to_string(point + 1) + " NOT REQUIRED)\t    NULL");
@@ -148,6 +136,16 @@ bool writeReport(const std::filesystem::path& path, const radioRecord& record) {
     const std::string text = reportText(record);
     file.write(text.data(), static_cast<std::streamsize>(text.size()));
     return true;
+}
+
+std::string decimalText(double value, int decimals) {
+    std::array<char, 320> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                      std::chars_format::fixed, decimals);
+    if (result.ec != std::errc{}) {
+        return "?";
+    }
+    return {buffer.data(), result.ptr};
 }
 
 } // namespace kavrin

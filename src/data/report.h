@@ -15,6 +15,10 @@ inline constexpr const char* kReportFileName = "display.txt";
 inline constexpr const char* kReportOpenFailedText = "display.txt could not be opened!!";
 static_assert(std::string_view(kReportOpenFailedText).starts_with(kReportFileName));
 
+// A number with a fixed count of decimals, as "%f" of the C locale writes it: to_chars follows no
+// process locale, which a GUI toolkit may have set to one with a decimal comma.
+std::string decimalText(double value, int decimals);
+
 // The whole report, every line ending in CR LF on every platform.
 std::string reportText(const radioRecord& record);
 

@@ -82,6 +82,24 @@ TEST(SoftpotSearch, AFailedReadingEndsTheSearch) {
     EXPECT_EQ(calls, 3);
 }
 
+TEST(AutoAlignResults, CsvHasOneLinePerPointAndLeavesWhatIsUnknownEmpty) {
+    const auto& high = *typeOfCliName("tx-high-power");
+    const auto& squelch = *typeOfCliName("squelch-20-tight");
+    const auto& ktd = *typeOfCliName("ktd-25");
+    std::vector<pointResult> results(3);
+    results[0] = {&high, 0, 440.0, pointLimits{5.0, 4.8, 5.2}, 5.04, 40, 43, pointVerdict::Pass, 4};
+    results[1] = {&squelch,           4, 479.0, pointLimits{-112, -113, -111}, -115.25, 20, 20,
+                  pointVerdict::Fail, 12};
+    results[2] = {&ktd, 2, 0.0, std::nullopt, std::nullopt, 0, 0, pointVerdict::Unsupported, 0};
+    EXPECT_EQ(resultsCsv(results),
+              std::string(kResultsCsvHeader) +
+                  "\n"
+                  "tx-high-power,F1,440.000000,5.000,4.800,5.200,W,5.040,40,43,PASS\n"
+                  "squelch-20-tight,F5,479.000000,-112.000,-113.000,-111.000,dBm,-115.250,20,20,"
+                  "FAIL\n"
+                  "ktd-25,F3,,,,,kHz,,,,UNSUPPORTED\n");
+}
+
 // --- Limits files --------------------------------------------------------------------------------
 
 const AlignmentTypeInfo& typeNamed(const char* name) {

@@ -73,6 +73,8 @@ protected:
             case RadioEvent::Kind::Unknown:
                 out.emplace_back("?");
                 break;
+            case RadioEvent::Kind::Scpi:
+                break; // the service monitor's, not the radio's traffic
             }
         }
         return out;
