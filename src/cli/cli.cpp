@@ -1,6 +1,7 @@
 // Command dispatch and the commands of kavrin-cli.
 #include "cli/cli.h"
 
+#include "cli/autotune.h"
 #include "cli/command_support.h"
 #include "cli/history_commands.h"
 #include "cli/interrupt.h"
@@ -65,6 +66,16 @@ constexpr const char* kUsage =
     "  history export ID --save FILE.spa  save a snapshot as an archive\n"
     "  history restore ID [--yes]         program every softpot of a snapshot into the\n"
     "                                     radio, as program does with an archive\n"
+    "  autotune (--screen NAME | --all) --monitor ADDRESS [--profile NAME|FILE]\n"
+    "           [--limits FILE] [--settle-ms MS] [--results FILE.csv] [--yes]\n"
+    "                                     read the radio, then align the screen (or every\n"
+    "                                     supported one) with the service monitor at\n"
+    "                                     ADDRESS (tcp://HOST[:PORT], serial:PORT[?baud=N]\n"
+    "                                     or prologix:PORT?addr=N): per point measure, fit,\n"
+    "                                     set, verify against the limits (default: the\n"
+    "                                     shipped ones), then Program the points that\n"
+    "                                     passed (--yes answers \"Program Radio?\"); exit 1\n"
+    "                                     when a point failed or the run stopped\n"
     "\n"
     "Options:\n"
     "  --verbose        log every frame, retry and port decision to standard error\n"
@@ -303,6 +314,12 @@ const std::map<std::string, CommandSpec>& commands() {
           {"--list", "--key", "--program", "--yes"},
           tuneCommand}},
         {"history", {0, 3, {"--serial", "--save"}, {"--yes"}, historyCommand}},
+        {"autotune",
+         {0,
+          0,
+          {"--screen", "--monitor", "--profile", "--limits", "--settle-ms", "--results"},
+          {"--all", "--yes"},
+          autotuneCommand}},
     };
     return table;
 }

@@ -33,7 +33,7 @@ std::optional<double> number(std::string_view text) {
 
 } // namespace
 
-const char* readingUnit(const AlignmentTypeInfo& type) {
+const char* readingUnitName(const AlignmentTypeInfo& type) {
     switch (type.family) {
     case AlignmentFamily::TxPower:
         return "W";

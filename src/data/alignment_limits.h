@@ -26,7 +26,7 @@ struct pointLimits {
 };
 
 // What a screen's readings are measured in.
-const char* readingUnit(const AlignmentTypeInfo& type);
+const char* readingUnitName(const AlignmentTypeInfo& type);
 
 class alignmentLimits {
 public:

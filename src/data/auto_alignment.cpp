@@ -71,7 +71,7 @@ std::string resultsCsv(const std::vector<pointResult>& results) {
               result.limits ? result.limits->max : 0.0}) {
             csv += (result.limits ? number(limit) : std::string()) + ",";
         }
-        csv += std::string(readingUnit(*result.type)) + ",";
+        csv += std::string(readingUnitName(*result.type)) + ",";
         csv += (result.measured ? number(*result.measured) : std::string()) + ",";
         csv += supported ? std::to_string(result.oldSoftpot) + "," +
                                std::to_string(result.newSoftpot) + ","
@@ -85,7 +85,11 @@ softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurement
                             const std::function<double(int)>& measure) {
     std::map<int, double> readings;
     const auto distance = [target](double reading) { return std::abs(reading - target); };
-    const auto take = [&](int softpot) { readings.emplace(softpot, measure(softpot)); };
+    int last = 0;
+    const auto take = [&](int softpot) {
+        readings.emplace(softpot, measure(softpot));
+        last = softpot;
+    };
     // The closest reading so far; the map's order makes the lower softpot win a tie.
     const auto best = [&] {
         return *std::min_element(readings.begin(), readings.end(), [&](auto a, auto b) {
@@ -143,30 +147,28 @@ softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurement
         }
         take(*next);
     }
-    // Single steps from the best while they bring the reading closer.
+    // Single steps from the best towards the target while they bring the reading closer.
     int softpot = best().first;
     double reading = best().second;
     while (!full()) {
-        bool moved = false;
-        for (const int neighbour : {softpot - 1, softpot + 1}) {
-            if (neighbour < 0 || neighbour > kMaxSoftpotValue || readings.count(neighbour) != 0 ||
-                full()) {
-                continue;
-            }
-            take(neighbour);
-            if (distance(readings[neighbour]) < distance(reading)) {
-                softpot = neighbour;
-                reading = readings[neighbour];
-                moved = true;
-                break;
-            }
-        }
-        if (!moved) {
+        std::vector<std::pair<int, double>> closest(readings.begin(), readings.end());
+        std::sort(closest.begin(), closest.end(),
+                  [&](auto a, auto b) { return distance(a.second) < distance(b.second); });
+        const bool rising =
+            (closest[1].second > closest[0].second) == (closest[1].first > closest[0].first);
+        const int neighbour = softpot + ((reading < target) == rising ? 1 : -1);
+        if (neighbour < 0 || neighbour > kMaxSoftpotValue || readings.count(neighbour) != 0) {
             break;
         }
+        take(neighbour);
+        if (distance(readings[neighbour]) >= distance(reading)) {
+            break;
+        }
+        softpot = neighbour;
+        reading = readings[neighbour];
     }
     const auto chosen = best();
-    return {chosen.first, chosen.second, readings.size()};
+    return {chosen.first, chosen.second, readings.size(), last};
 }
 
 autoAligner::autoAligner(applicationCore& core, IServiceMonitor& monitor,
@@ -292,12 +294,15 @@ autoAligner::ScreenRun autoAligner::alignScreen(const AlignmentTypeInfo& type) {
             auto found =
                 searchSoftpot(result.oldSoftpot, target, settings_.maxMeasurements, measure);
             // The chosen softpot goes out live last, so that the radio holds it when the point
-            // is left; its reading is taken again if the budget allows.
-            if (found.measurements < settings_.maxMeasurements) {
-                found.reading = measure(found.softpot);
-                ++found.measurements;
-            } else {
-                act(session.setValue(i, found.softpot), where + ": the best softpot was not set");
+            // is left, and is measured again there unless that was the last reading anyway.
+            if (found.lastMeasured != found.softpot) {
+                if (found.measurements < settings_.maxMeasurements) {
+                    found.reading = measure(found.softpot);
+                    ++found.measurements;
+                } else {
+                    act(session.setValue(i, found.softpot),
+                        where + ": the best softpot was not set");
+                }
             }
             result.measurements = found.measurements;
             result.measured = found.reading;

@@ -64,6 +64,7 @@ struct softpotSearch {
     int softpot = 0;
     double reading = 0.0;
     std::size_t measurements = 0;
+    int lastMeasured = 0; // the softpot the radio was left at
 };
 softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurements,
                             const std::function<double(int)>& measure);

@@ -14,6 +14,7 @@ inline constexpr const char* kOperationRead = "read";
 inline constexpr const char* kOperationProgramAll = "program-all";
 inline constexpr const char* kOperationScreenProgram = "screen-program";
 inline constexpr const char* kOperationSerialNumber = "serial-number";
+inline constexpr const char* kOperationAutotune = "autotune";
 inline constexpr const char* kOutcomeSucceeded = "succeeded";
 inline constexpr const char* kOutcomeFailed = "failed";
 inline constexpr const char* kOutcomeCancelled = "cancelled";
