@@ -1,8 +1,8 @@
 // How one family of service monitors is spoken to: for each function of IServiceMonitor the
 // command text with its placeholders, and for a measurement the reply field to take, its unit and
-// how the instrument marks a reading invalid. Profiles are JSON files
-// (docs/instrument-profiles.md): shipped ones in the folder "instruments" beside the program, the
-// user's own in the per-user data directory's "instruments".
+// how the instrument marks a reading invalid. Profiles are JSON files (their format is in
+// docs/architecture.md, "Instruments"): shipped ones in the folder "instruments" beside the
+// program, the user's own in the per-user data directory's "instruments".
 #pragma once
 
 #include <QString>

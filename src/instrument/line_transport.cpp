@@ -32,17 +32,34 @@ public:
         : name_(std::move(name)), timeout_(timeout) {}
 
     void send(const QByteArray& line) override {
-        qCDebug(lcInstrument).noquote() << name_ << ">" << shown(line);
-        writeAll(line + kLineEnd);
+        catchUp();
+        sendRaw(line);
     }
 
     QByteArray query(const QByteArray& line) override {
+        catchUp();
         dropStaleInput();
-        send(line);
+        sendRaw(line);
         return readLine(line);
     }
 
 protected:
+    void sendRaw(const QByteArray& line) {
+        qCDebug(lcInstrument).noquote() << name_ << ">" << shown(line);
+        writeAll(line + kLineEnd);
+    }
+
+    // A query that timed out may still be answered, at any time; until the link is brought
+    // back in step that late reply could be taken for the next query's.
+    void catchUp() {
+        if (outOfStep_) {
+            qCDebug(lcInstrument).noquote() << name_ << "back in step after a timeout";
+            resynchronise();
+            outOfStep_ = false;
+        }
+    }
+    virtual void resynchronise() { dropStaleInput(); }
+
     virtual QIODevice& device() = 0;
     // Why the link can carry nothing more, or an empty text while it can.
     virtual QString brokenReason() = 0;
@@ -85,6 +102,7 @@ protected:
                          .arg(kMaxReplyLength));
             }
             if (deadline.hasExpired()) {
+                outOfStep_ = true;
                 fail(QStringLiteral("The service monitor at %1 did not answer \"%2\" within %3 ms")
                          .arg(name_, shown(asked))
                          .arg(timeout_.count()));
@@ -117,28 +135,24 @@ private:
 
     QString name_;
     milliseconds timeout_;
+    bool outOfStep_ = false;
 };
 
 class tcpTransport final : public deviceTransport {
 public:
     tcpTransport(const instrumentAddress& address, milliseconds timeout)
-        : deviceTransport(address.text(), timeout) {
-        socket_.connectToHost(address.host, address.port);
-        if (!socket_.waitForConnected(static_cast<int>(timeout.count()))) {
-            const QString reason =
-                socket_.error() == QAbstractSocket::SocketTimeoutError
-                    ? QStringLiteral("no answer within %1 ms").arg(timeout.count())
-                    : socket_.errorString();
-            fail(QStringLiteral("Could not connect to the service monitor at %1: %2")
-                     .arg(name(), reason));
-        }
-        // Commands are short lines each waiting for the previous one's check; none should wait
-        // for a full segment.
-        socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        : deviceTransport(address.text(), timeout), address_(address), timeout_(timeout) {
+        connect();
     }
 
 protected:
     QIODevice& device() override { return socket_; }
+
+    // A fresh connection carries nothing of the old one's late replies.
+    void resynchronise() override {
+        socket_.abort();
+        connect();
+    }
 
     QString brokenReason() override {
         if (socket_.state() == QAbstractSocket::ConnectedState) {
@@ -148,6 +162,23 @@ protected:
     }
 
 private:
+    void connect() {
+        socket_.connectToHost(address_.host, address_.port);
+        if (!socket_.waitForConnected(static_cast<int>(timeout_.count()))) {
+            const QString reason =
+                socket_.error() == QAbstractSocket::SocketTimeoutError
+                    ? QStringLiteral("no answer within %1 ms").arg(timeout_.count())
+                    : socket_.errorString();
+            fail(QStringLiteral("Could not connect to the service monitor at %1: %2")
+                     .arg(name(), reason));
+        }
+        // Commands are short lines each waiting for the previous one's check; none should wait
+        // for a full segment.
+        socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    }
+
+    instrumentAddress address_;
+    milliseconds timeout_;
     QTcpSocket socket_;
 };
 
@@ -222,19 +253,31 @@ class prologixTransport final : public serialTransport {
 public:
     prologixTransport(const instrumentAddress& address, milliseconds timeout)
         : serialTransport(address, timeout) {
-        deviceTransport::send("++mode 1");
-        deviceTransport::send("++addr " + QByteArray::number(address.gpibAddress));
-        deviceTransport::send("++auto 0");
-        deviceTransport::send("++eoi 1");
+        sendRaw("++mode 1");
+        sendRaw("++addr " + QByteArray::number(address.gpibAddress));
+        sendRaw("++auto 0");
+        sendRaw("++eoi 1");
     }
 
-    void send(const QByteArray& line) override { deviceTransport::send(escaped(line)); }
+    void send(const QByteArray& line) override {
+        catchUp();
+        sendRaw(escaped(line));
+    }
 
     QByteArray query(const QByteArray& line) override {
+        catchUp();
         dropStaleInput();
-        send(line);
-        deviceTransport::send("++read eoi");
+        sendRaw(escaped(line));
+        sendRaw("++read eoi");
         return readLine(line);
+    }
+
+protected:
+    // A device clear empties the instrument's output of the reply that came too late, which it
+    // would otherwise report as an interrupted query at the next command.
+    void resynchronise() override {
+        sendRaw("++clr");
+        serialTransport::resynchronise();
     }
 
 private:
