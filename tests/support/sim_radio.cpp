@@ -4,6 +4,7 @@
 #include "link/virtual_ports.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -39,12 +40,26 @@ SimRadio::SimRadio(const IsolatedPorts& ports, const QStringList& options)
     if (!process_->waitForStarted(5000)) {
         throw std::runtime_error("kavrin-radio-sim did not start");
     }
-    while (!process_->canReadLine()) {
-        if (!process_->waitForReadyRead(5000)) {
-            throw std::runtime_error("kavrin-radio-sim printed no device path");
+    const auto nextLine = [this](const char* what) {
+        while (!process_->canReadLine()) {
+            if (!process_->waitForReadyRead(5000)) {
+                throw std::runtime_error(std::string("kavrin-radio-sim printed no ") + what);
+            }
+        }
+        return QString::fromLocal8Bit(process_->readLine()).trimmed();
+    };
+    devicePath_ = nextLine("device path");
+    // The monitor names a line for its TCP port and one for its serial line, each when asked.
+    const auto asked = [&options](const QString& name) {
+        return std::any_of(options.begin(), options.end(), [&name](const QString& option) {
+            return option == name || option.startsWith(name + "=");
+        });
+    };
+    for (const auto* name : {"--monitor-port", "--monitor-serial"}) {
+        if (asked(name)) {
+            monitorLines_ << nextLine("monitor address");
         }
     }
-    devicePath_ = QString::fromLocal8Bit(process_->readLine()).trimmed();
 }
 
 SimRadio::~SimRadio() {

@@ -38,7 +38,11 @@ public:
     SimRadio& operator=(const SimRadio&) = delete;
 
     QString devicePath() const { return devicePath_; }
+    // The lines after the device path that say where the service monitor is, as printed
+    // ("monitor tcp://127.0.0.1:PORT", ...); read when the options ask for a monitor.
+    QStringList monitorLines() const { return monitorLines_; }
     QString logPath() const { return logDir_.filePath("radio.jsonl"); }
+    qint64 processId() const { return process_->processId(); }
     // Every event logged so far, in order.
     std::vector<RadioEvent> log() const;
     // Stops the radio (SIGTERM) and waits for it; returns its exit code.
@@ -48,6 +52,7 @@ private:
     QTemporaryDir logDir_;
     std::unique_ptr<QProcess> process_;
     QString devicePath_;
+    QStringList monitorLines_;
 };
 
 std::string simPath();
