@@ -412,14 +412,25 @@ The service monitor (a virtual test set on the other end of the bench cable):
 
   After the device path, standard output names the monitor's ports, each on its own line and
   only when asked for: "monitor tcp://127.0.0.1:PORT", then "monitor serial:DEVICE" or
-  "monitor prologix:DEVICE?addr=ADDR". The monitor measures the radio on the other side: power and deviation
-  while the radio is keyed and the analyzer is within 5 kHz of its test channel, through the
-  curve of the screen and point that the test channel and the last softpot requests select;
-  SINAD 30 dB while the generator is on the receive test channel at or above the squelch's
-  opening level, else 0 dB. A higher squelch softpot raises the opening level (less
-  sensitive). Without --monitor-curves the curves are built in, different for every point and
-  serial number. Every command is logged as {"event":"scpi","command":...,"reply":...};
-  a command without a reply has no "reply" field.
+  "monitor prologix:DEVICE?addr=ADDR".
+
+  Both dialects: *IDN?, *RST, *CLS, *OPC?, SYST:ERR? (an error queue: -104, -108, -109, -113,
+  -222, -223, -224, -350). cma-style: CONF:AFRF:MEAS:RFS:FREQ Hz, FETC:GPRF:MEAS:POW:CURR?
+  (reliability,dBm), FETC:AFRF:MEAS:MEV:DEM:FDEV:CURR? (reliability and five deviations in Hz,
+  the positive peak third), READ:AFRF:MEAS:MEV:SQU:AIN:AVER? (reliability and seven audio
+  figures, the SINAD fourth), SOUR:AFRF:GEN:RFS:FREQ Hz, SOUR:AFRF:GEN:RFS:LEV dBm,
+  SOUR:AFRF:GEN:STAT ON|OFF; no signal is reliability 3 with NAN. classic-style: RFAN:FREQ Hz,
+  MEAS:RFR:POW? (W), MEAS:AFR:FM? (peak Hz), MEAS:AFR:SINAD? (dB), RFG:FREQ Hz, RFG:AMPL dBm,
+  RFG:AMPL:STAT ON|OFF; no signal is 9.91E37.
+
+  The monitor measures the radio on the other side: power and deviation while the radio is
+  keyed and the analyzer is within 5 kHz of its test channel, through the curve of the screen
+  and point that the test channel and the last softpot requests select; SINAD 30 dB while the
+  generator is on the receive test channel at or above the squelch's opening level, else 0 dB.
+  A higher squelch softpot raises the opening level (less sensitive). Without --monitor-curves
+  the curves are built in, different for every point and serial number. Every command is
+  logged as {"event":"scpi","command":...,"reply":...}; a command without a reply has no
+  "reply" field.
 
 Other:
   --verbose                   trace every frame and fault on standard error
