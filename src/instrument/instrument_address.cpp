@@ -12,6 +12,8 @@ constexpr QStringView kSerialPrefix = u"serial:";
 constexpr QStringView kPrologixPrefix = u"prologix:";
 constexpr int kMaxPort = 65535;
 constexpr qint32 kMaxBaud = 4000000;
+// More digits than any port, baud rate or GPIB address has; keeps the number far from overflow.
+constexpr qsizetype kMaxDigits = 9;
 
 instrumentAddressResult refused(const QString& text, const QString& reason) {
     return {std::nullopt,
@@ -21,11 +23,12 @@ instrumentAddressResult refused(const QString& text, const QString& reason) {
 }
 
 std::optional<qint64> wholeNumber(const QString& text) {
-    if (text.isEmpty() || text.size() > 9) {
+    if (text.isEmpty() || text.size() > kMaxDigits) {
         return std::nullopt;
     }
+    // ASCII digits only: QChar::isDigit would take other scripts' digits too.
     for (const QChar c : text) {
-        if (!c.isDigit() || c.unicode() > u'9') {
+        if (c < u'0' || c > u'9') {
             return std::nullopt;
         }
     }
