@@ -5,12 +5,11 @@
 #include "cli/interrupt.h"
 #include "data/atomic_file.h"
 #include "data/auto_alignment.h"
+#include "data/autotune_run.h"
 #include "data/report.h"
+#include "instrument/limits_file.h"
 #include "instrument/service_monitor_factory.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <charconv>
 
 namespace kavrin::cli {
@@ -19,14 +18,6 @@ namespace {
 
 constexpr const char* kPrefix = "kavrin-cli autotune: ";
 constexpr const char* kDefaultProfile = "cma-style";
-
-// The shipped limits: beside the program, else in the source tree of a program run where it was
-// built.
-QString defaultLimitsPath() {
-    const QString beside =
-        QDir(QCoreApplication::applicationDirPath()).filePath("limits/default.ini");
-    return QFileInfo::exists(beside) ? beside : QStringLiteral(KAVRIN_SOURCE_LIMITS_FILE);
-}
 
 std::optional<int> milliseconds(const std::string& text) {
     int value = 0;
@@ -118,7 +109,7 @@ int autotuneCommand(Console& console, const Arguments& arguments) {
     }
 
     // Everything that can be refused is refused before the radio is touched.
-    const auto limitsPath = arguments.value("--limits").value_or(defaultLimitsPath().toStdString());
+    const auto limitsPath = arguments.value("--limits").value_or(shippedLimitsFile().toStdString());
     const auto limits = alignmentLimits::load(limitsPath);
     if (!limits.limits) {
         console.err << kPrefix << limits.error << '\n';
@@ -157,40 +148,20 @@ int autotuneCommand(Console& console, const Arguments& arguments) {
                         SessionServices{session.messages, session.cursor, screenNotes},
                         session.pause, report, settings,
                         [&interrupt] { return interrupt.requested(); });
-    std::vector<pointResult> results;
-    auto stop = autoAligner::Stop::Finished;
-    std::string failure;
-    for (const auto* type : types) {
-        auto run = aligner.alignScreen(*type);
-        results.insert(results.end(), run.points.begin(), run.points.end());
-        if (run.stop != autoAligner::Stop::Finished) {
-            stop = run.stop;
-            failure = run.failure;
-            break;
-        }
-    }
+    const auto run = alignScreens(aligner, types);
+    recordAutotune(session.core, before, run.results, run.stop);
 
-    radioChange change;
-    change.operation = kOperationAutotune;
-    change.outcome = stop == autoAligner::Stop::Finished ? kOutcomeSucceeded
-                     : stop == autoAligner::Stop::Failed ? kOutcomeFailed
-                                                         : kOutcomeCancelled;
-    change.before = before;
-    change.after = session.core.record();
-    change.detail = resultsCsv(results);
-    session.core.history().radioChanged(session.core.record(), change);
-
-    bool ok = stop == autoAligner::Stop::Finished;
+    bool ok = run.stop == autoAligner::Stop::Finished;
     if (!ok) {
-        console.err << kPrefix << failure << '\n';
+        console.err << kPrefix << run.failure << '\n';
     }
     if (const auto path = arguments.value("--results")) {
-        if (!writeFileAtomically(*path, resultsCsv(results))) {
+        if (!writeFileAtomically(*path, resultsCsv(run.results))) {
             console.err << kPrefix << *path << " could not be written\n";
             ok = false;
         }
     }
-    for (const auto& result : results) {
+    for (const auto& result : run.results) {
         ok = ok && result.verdict != pointVerdict::Fail;
     }
     return ok ? kExitOk : kExitFailed;

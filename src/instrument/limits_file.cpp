@@ -1,0 +1,16 @@
+// Finding the shipped limits file.
+#include "instrument/limits_file.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace kavrin {
+
+QString shippedLimitsFile() {
+    const QString beside =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("limits/default.ini"));
+    return QFileInfo::exists(beside) ? beside : QStringLiteral(KAVRIN_SOURCE_LIMITS_FILE);
+}
+
+} // namespace kavrin
