@@ -1,5 +1,6 @@
 // kavrin-screenshots DIR: renders the main window, the progress screen, the report window, three
-// alignment screens (transmit, signalling system, squelch) and the History window to PNG files
+// alignment screens (transmit, signalling system, squelch), the History window and automatic
+// alignment's set-up and results to PNG files
 // with the offscreen platform, from a sample archive, a small history and a virtual radio, for
 // the README and for review.
 #include "data/alignment_types.h"
@@ -8,6 +9,8 @@
 #include "history/history_store.h"
 #include "link/virtual_ports.h"
 #include "shell/application.h"
+#include "shell/autotune_dialog.h"
+#include "shell/autotune_window.h"
 #include "shell/commands.h"
 
 #include <QApplication>
@@ -82,6 +85,30 @@ bool sampleHistory(const QTemporaryDir& dir) {
         ok = store.add(snapshot).value.has_value() && ok;
     }
     return ok;
+}
+
+// A run of Tx High Power as the results window shows it: four points within their limits, the
+// last one out of reach and left as it was.
+autotuneRun sampleRun(const radioRecord& record) {
+    const auto& type = alignmentType(AlignmentType::TxHighPower);
+    const std::array readings{4.98, 5.03, 5.01, 4.97, 4.62};
+    autotuneRun run;
+    for (std::size_t i = 0; i < kPointCount; ++i) {
+        pointResult result;
+        result.type = &type;
+        result.point = i;
+        result.megahertz = record.pointFrequency(type.points, i);
+        result.limits = pointLimits{5.0, 4.8, 5.2};
+        result.measured = readings[i];
+        result.oldSoftpot = static_cast<int>(record.getCell(softpotCell(type, i)));
+        result.verdict =
+            result.limits->contains(readings[i]) ? pointVerdict::Pass : pointVerdict::Fail;
+        result.newSoftpot =
+            result.verdict == pointVerdict::Pass ? result.oldSoftpot + 3 : result.oldSoftpot;
+        result.measurements = 6;
+        run.results.push_back(result);
+    }
+    return run;
 }
 
 bool save(QWidget* window, const QDir& out, const char* name) {
@@ -175,6 +202,16 @@ int main(int argc, char* argv[]) {
     } else {
         ok = false;
     }
+    shell::CAutotuneDialog setup(shell::autotuneSetup{"tcp://192.168.1.40:5025", "cma-style",
+                                                      "limits/default.ini",
+                                                      std::chrono::milliseconds(500)});
+    setup.show();
+    ok = save(&setup, out, "autotune-setup.png") && ok;
+    shell::CAutotuneWindow results;
+    results.finish(sampleRun(sampleRecord()), sampleRecord());
+    results.show();
+    ok = save(&results, out, "autotune-results.png") && ok;
+
     radio.terminate();
     radio.waitForFinished();
     return ok ? 0 : 1;

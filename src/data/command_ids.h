@@ -35,6 +35,7 @@ enum CommandId : int {
     kCmdReset = 32794,
     kCmdFwVersion = 32797,
     kCmdHistory = 32831,
+    kCmdAutoAlignAll = 32832,
     kCmdRadioSetup = 32820,
     kCmdUsingHelp = 32821,
     kCmdAbout = 57664,
@@ -48,5 +49,7 @@ inline constexpr int kReportScreenId = 100;
 // The history window is never the current screen (screens stay free while it is open); the id
 // names its help topic.
 inline constexpr int kHistoryWindowId = 101;
+// Automatic alignment's window is no screen either: the id names its help topic.
+inline constexpr int kAutotuneWindowId = 102;
 
 } // namespace kavrin

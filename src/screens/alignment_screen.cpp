@@ -36,6 +36,10 @@ constexpr QRect kArrowsColumn{684, 0, 24, 24};
 constexpr QRect kPttRect{34, 224, 110, 28};
 constexpr QRect kProgramRect{186, 224, 110, 28};
 constexpr QRect kReceiveProgramRect{48, 224, 110, 28};
+// Auto Tune follows Program at the distance Program keeps from PTT Toggle.
+constexpr int kButtonDistance = kProgramRect.x() - kPttRect.x();
+constexpr QRect kAutoTuneRect = kProgramRect.translated(kButtonDistance, 0);
+constexpr QRect kReceiveAutoTuneRect = kReceiveProgramRect.translated(kButtonDistance, 0);
 constexpr QRect kStatusRect{14, 270, 690, 28};
 constexpr QSize kButtonPictureSize{104, 24};
 
@@ -224,6 +228,19 @@ void CAlignmentScreen::buildForm(const QIcon& pttPicture, const QIcon& programPi
                                 info_.transmit() ? kProgramRect : kReceiveProgramRect);
     connect(programButton_, &QPushButton::clicked, this,
             [this] { act(std::nullopt, [this] { return session_->program(); }); });
+    // The aligner opens a session of its own on this type, and two sessions on one radio would
+    // fight over its test mode and its key: the host ends this screen as its close box would
+    // and aligns the type with the screen gone. A text face, as it has no picture of its own.
+    autoTuneButton_ = new QPushButton(QStringLiteral("Auto Tune"), this);
+    autoTuneButton_->setGeometry(info_.transmit() ? kAutoTuneRect : kReceiveAutoTuneRect);
+    autoTuneButton_->setFont(screenFont());
+    autoTuneButton_->setAccessibleName(QStringLiteral("Auto Tune"));
+    autoTuneButton_->setToolTip(QStringLiteral("Auto Tune"));
+    connect(autoTuneButton_, &QPushButton::clicked, this, [this] {
+        if (live()) {
+            host_->autoAlign(info_.type);
+        }
+    });
 
     statusText_ = makeEdit(this, kStatusRect, "Status line");
     statusText_->setReadOnly(true);

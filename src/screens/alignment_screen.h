@@ -1,7 +1,8 @@
 // The alignment screen: one form for all fourteen alignment types, five rows of frequency point,
-// default softpot, bar, working softpot and arrows, with PTT Toggle and Program. It is a view of
-// an alignmentSession: it draws the rows, forwards the technician's actions and shows what the
-// session reports. Everything that differs between the screens comes from the type's row.
+// default softpot, bar, working softpot and arrows, with PTT Toggle, Program and Auto Tune. It is a
+// view of an alignmentSession: it draws the rows, forwards the technician's actions and shows what
+// the session reports. Auto Tune hands the screen's type to the host for automatic alignment.
+// Everything that differs between the screens comes from the type's row.
 #pragma once
 
 #include "data/alignment_session.h"
@@ -92,6 +93,7 @@ private:
     QLineEdit* statusText_ = nullptr;
     QPushButton* pttButton_ = nullptr;
     QPushButton* programButton_ = nullptr;
+    QPushButton* autoTuneButton_ = nullptr;
     std::vector<QLabel*> statics_;
     QTimer watchdog_;
     bool updating_ = false; // the screen itself is moving its controls

@@ -33,6 +33,8 @@ public:
     virtual std::chrono::seconds transmitWatchdog() const { return kDefaultTransmitWatchdog; }
     // A note for the main window's status bar.
     virtual void showNote(const std::string& text) { static_cast<void>(text); }
+    // Aligns the screen's type automatically; the host closes the screen to do so.
+    virtual void autoAlign(AlignmentType type) { static_cast<void>(type); }
 };
 
 class IScreenView {

@@ -1,9 +1,13 @@
 // The application object.
 #include "shell/application.h"
 
+#include "data/alignment_limits.h"
+#include "data/autotune_run.h"
 #include "data/radio_utilities.h"
 #include "data/report.h"
 #include "history/history_url.h"
+#include "instrument/service_monitor_factory.h"
+#include "pdf/autotune_pdf.h"
 #include "pdf/pdf_report.h"
 #include "screens/screen_font.h"
 #include "shell/about_dialog.h"
@@ -23,6 +27,7 @@
 #include <QPrintPreviewDialog>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTimer>
 #include <utility>
 
 namespace kavrin::shell {
@@ -60,6 +65,7 @@ CPelionTunerApp::CPelionTunerApp(QStringList arguments, AppSeams seams)
     : arguments_(std::move(arguments)),
       messages_(seams.messages != nullptr ? seams.messages : &qtMessages_),
       dialogs_(seams.dialogs != nullptr ? seams.dialogs : &qtDialogs_),
+      autotuneSetup_(seams.autotuneSetup != nullptr ? seams.autotuneSetup : &qtAutotuneSetup_),
       core_(ApplicationServices{*messages_, cursor_, *this, pause_, *this}) {}
 
 CPelionTunerApp::~CPelionTunerApp() {
@@ -167,6 +173,7 @@ void CPelionTunerApp::buildMenus() {
         sub->menuAction()->setData(submenu->entries.front().command);
         alignmentSubmenus_.push_back(sub->menuAction());
     }
+    addEntries(alignment, kAlignmentMenuTail);
     connect(alignment, &QMenu::aboutToShow, this, [this] { updateCommandStates(); });
 
     auto* utilities = bar->addMenu("&Utilities");
@@ -265,6 +272,16 @@ void CPelionTunerApp::runCommand(int command) {
     case kCmdHistory:
         historyCommand();
         break;
+    case kCmdAutoAlignAll: {
+        // Every screen in the table's order; the aligner lists those the radio does not have as
+        // unsupported without touching it, as the command line's --all does.
+        std::vector<const AlignmentTypeInfo*> types;
+        for (const auto& type : kAlignmentTypes) {
+            types.push_back(&type);
+        }
+        startAutotune(std::move(types));
+        break;
+    }
     default:
         if (screenCommand(command) != nullptr) {
             openScreen(command);
@@ -535,6 +552,125 @@ void CPelionTunerApp::closeScreenIfIdle() {
     }
 }
 
+// --- Automatic alignment ------------------------------------------------------------------------
+
+struct preparedAutotune {
+    std::vector<const AlignmentTypeInfo*> types;
+    alignmentLimits limits;
+    std::unique_ptr<IServiceMonitor> monitor;
+    QString identity;
+    autoAlignSettings settings;
+};
+
+void CPelionTunerApp::autoAlign(AlignmentType type) {
+    startAutotune({&alignmentType(type)});
+}
+
+bool CPelionTunerApp::startAutotune(std::vector<const AlignmentTypeInfo*> types) {
+    if (autotuneWindow_ != nullptr && autotuneWindow_->running()) {
+        return false;
+    }
+    const auto setup = autotuneSetup_->ask(mainFrame_.get());
+    if (!setup) {
+        return false;
+    }
+    const auto refuse = [this](const QString& text) {
+        messages().showMessage(text.toStdString(), "ERROR", MessageIcon::Exclamation);
+        return false;
+    };
+    // Everything that can be refused is refused while the screen is still open and the radio
+    // untouched, as the command line does.
+    auto limits = alignmentLimits::load(setup->limitsPath.toStdString());
+    if (!limits.limits) {
+        return refuse(QString::fromStdString(limits.error));
+    }
+    if (const auto missing = limits.limits->missingFor(types); !missing.empty()) {
+        return refuse(QString::fromStdString(missing));
+    }
+    auto opened = openServiceMonitor(setup->address, setup->profile);
+    if (!opened.monitor) {
+        return refuse(opened.error);
+    }
+    auto prepared = std::make_shared<preparedAutotune>();
+    try {
+        BusyCursorGuard busy(cursor_);
+        prepared->identity = QString::fromStdString(opened.monitor->identify());
+    } catch (const instrumentFailure& failure) {
+        return refuse(QStringLiteral("The service monitor does not answer: %1")
+                          .arg(QString::fromStdString(failure.what())));
+    }
+    prepared->types = std::move(types);
+    prepared->limits = std::move(*limits.limits);
+    prepared->monitor = std::move(opened.monitor);
+    prepared->settings.settle = setup->settle;
+
+    // The aligner opens a session of its own on each screen; the open screen's session would
+    // fight it over the radio's test mode and key. So the screen ends as its close box ends it,
+    // and the run starts once the event that asked for it (a click on the screen's Auto Tune) is
+    // over and the screen is gone. Nothing is reopened: the results window tells what happened.
+    closeScreen();
+    updateCommandStates();
+    if (autotuneWindow_ == nullptr) {
+        autotuneWindow_ = new CAutotuneWindow(mainFrame_.get());
+        connect(autotuneWindow_, &CAutotuneWindow::printRequested, this,
+                &CPelionTunerApp::printAutotuneResults);
+        connect(autotuneWindow_, &CAutotuneWindow::exportPdfRequested, this,
+                &CPelionTunerApp::exportAutotunePdf);
+    }
+    autotuneWindow_->start(prepared->identity);
+    QTimer::singleShot(0, this, [this, prepared] { runAutotune(prepared); });
+    return true;
+}
+
+void CPelionTunerApp::runAutotune(const std::shared_ptr<preparedAutotune>& prepared) {
+    if (autotuneWindow_ == nullptr) {
+        return;
+    }
+    auto* window = autotuneWindow_.data();
+    const radioRecord before = core_.record();
+    autoAligner aligner(core_, *prepared->monitor, prepared->limits,
+                        SessionServices{messages(), cursor_, *window}, *window, *window,
+                        prepared->settings, [window] { return window->cancelRequested(); });
+    const auto run = alignScreens(aligner, prepared->types);
+    recordAutotune(core_, before, run.results, run.stop);
+    window->finish(run, core_.record());
+    updateCommandStates();
+}
+
+void CPelionTunerApp::printAutotuneResults() {
+    if (autotuneWindow_ == nullptr) {
+        return;
+    }
+    QPrintDialog dialog(&printer_, autotuneWindow_);
+    if (dialog.exec() == QDialog::Accepted &&
+        !paintAutotuneResults(printer_, autotuneWindow_->sheet())) {
+        messages().showMessage("The results could not be printed", "ERROR",
+                               MessageIcon::Exclamation);
+    }
+}
+
+void CPelionTunerApp::exportAutotunePdf() {
+    if (autotuneWindow_ == nullptr) {
+        return;
+    }
+    const auto path = dialogs_->saveReportPdf(autotuneWindow_);
+    if (path.isEmpty()) {
+        return;
+    }
+    QString error;
+    {
+        BusyCursorGuard busy(cursor_);
+        error = writeAutotuneResultsPdf(autotuneWindow_->sheet(), path,
+                                        printer_.pageLayout().pageSize());
+    }
+    if (!error.isEmpty()) {
+        messages().showMessage(error.toStdString(), "ERROR", MessageIcon::Exclamation);
+        return;
+    }
+    mainFrame_->statusBar()->showMessage(QStringLiteral("Results saved as %1").arg(path),
+                                         static_cast<int>(kStatusNoteTimeout.count()));
+}
+
 // --- Recent files and opening by name ------------------------------------------------------------
 
 QStringList CPelionTunerApp::recentFiles() const {
@@ -681,9 +817,12 @@ bool CPelionTunerApp::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
         // The History window is no screen; F1 in it opens its own page.
-        const bool inHistory = historyWindow_ != nullptr &&
-                               static_cast<QWidget*>(watched)->window() == historyWindow_.data();
-        showHelpFor(inHistory ? kHistoryWindowId : core_.currentScreenId());
+        const auto* window = static_cast<QWidget*>(watched)->window();
+        const bool inHistory = historyWindow_ != nullptr && window == historyWindow_.data();
+        const bool inAutotune = autotuneWindow_ != nullptr && window == autotuneWindow_.data();
+        showHelpFor(inHistory    ? kHistoryWindowId
+                    : inAutotune ? kAutotuneWindowId
+                                 : core_.currentScreenId());
         return true;
     }
     return QObject::eventFilter(watched, event);

@@ -7,6 +7,8 @@
 #include "data/settings_names.h"
 #include "history/history_recorder.h"
 #include "screens/screen_view.h"
+#include "shell/autotune_dialog.h"
+#include "shell/autotune_window.h"
 #include "shell/file_dialogs.h"
 #include "shell/frames.h"
 #include "shell/history_window.h"
@@ -24,6 +26,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace kavrin::shell {
 
@@ -45,7 +48,11 @@ QString historyUrlText();
 struct AppSeams {
     IUserMessages* messages = nullptr;
     IFileDialogs* dialogs = nullptr;
+    IAutotuneSetupDialog* autotuneSetup = nullptr;
 };
+
+// An automatic alignment ready to run: its screens, checked limits and a monitor that answered.
+struct preparedAutotune;
 
 class CPelionTunerApp : public QObject,
                         public IRecentFiles,
@@ -92,6 +99,12 @@ public:
     bool printReportTo(const QString& pdfPath);
     // The History window while it exists.
     CHistoryWindow* historyWindow() const { return historyWindow_; }
+    // Automatic alignment's window from its first run on.
+    CAutotuneWindow* autotuneWindow() const { return autotuneWindow_; }
+    // Asks for the set-up, refuses what cannot work before the radio is touched, ends the open
+    // screen and then runs the aligner over the screens, once this event is over.
+    bool startAutotune(std::vector<const AlignmentTypeInfo*> types);
+    void autoAlign(AlignmentType type) override;
 
     bool restoreFromHistory(const radioRecord& record) override;
     void exportFromHistory(const radioRecord& record, QWidget* owner) override;
@@ -123,6 +136,9 @@ private:
     void exportPdfCommand();
     void printCommand(int command);
     void showHelpFor(int screenId);
+    void runAutotune(const std::shared_ptr<preparedAutotune>& prepared);
+    void printAutotuneResults();
+    void exportAutotunePdf();
 
     QStringList arguments_;
     QString programDir_;
@@ -132,6 +148,8 @@ private:
     QtFileDialogs qtDialogs_;
     IUserMessages* messages_;
     IFileDialogs* dialogs_;
+    QtAutotuneSetup qtAutotuneSetup_;
+    IAutotuneSetupDialog* autotuneSetup_;
     QtBusyCursor cursor_;
     QtPause pause_;
     // Declared before the core, which keeps a reference to it, so that it outlives the core.
@@ -150,6 +168,7 @@ private:
     QPointer<CCommonSplashFrame> progressFrame_;
     QPointer<CSplashRWView> progressView_;
     QPointer<CHistoryWindow> historyWindow_;
+    QPointer<CAutotuneWindow> autotuneWindow_;
     QPrinter printer_;
     std::unique_ptr<ScopedUserMessages> messageScope_;
 };

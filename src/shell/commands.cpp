@@ -75,6 +75,10 @@ bool commandEnabled(int command, const CommandState& s) {
         return data;
     case kCmdProgramAll:
         return data && noScreen;
+    // Automatic alignment works on the radio on the bench, so an archive is not enough; and it
+    // opens the screens itself, so none may be open.
+    case kCmdAutoAlignAll:
+        return s.radioRead && noScreen;
     // The PDF is the report on paper: whenever the report may be shown, it may be exported.
     case kCmdDisplayTuning:
     case kCmdExportPdf:
@@ -122,6 +126,9 @@ CommandTexts commandTexts(int command) {
         return {"Quit the application; prompts to save documents", "Exit"};
     case kCmdHistory:
         return {"Show every radio's stored alignment history", "History"};
+    case kCmdAutoAlignAll:
+        return {"Aligns every screen of the radio automatically with a service monitor",
+                "Auto Align All"};
     case kCmdAbout:
         return {"Display program information, version number and copyright", "About"};
     default:

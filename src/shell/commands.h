@@ -124,6 +124,10 @@ constexpr bool alignmentMenuHoldsEveryType() {
 }
 static_assert(alignmentMenuHoldsEveryType());
 
+// What follows the submenus at the end of the Alignment menu.
+inline constexpr std::array kAlignmentMenuTail{kSeparator,
+                                               MenuEntry{kCmdAutoAlignAll, "A&uto Align All..."}};
+
 inline constexpr std::array kUtilitiesMenu{MenuEntry{kCmdProgramSerialNo, "&Program Serial No."},
                                            kSeparator,
                                            MenuEntry{kCmdReset, "&Reset"},

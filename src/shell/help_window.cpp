@@ -22,6 +22,7 @@ namespace {
 // The serial-number screen is a utility, not an alignment type, so its page is named here.
 constexpr std::string_view kUtilitiesTopic = "Menu_Selections/Utilities.htm";
 constexpr std::string_view kHistoryTopic = "Menu_Selections/History.htm";
+constexpr std::string_view kAutotuneTopic = "Menu_Selections/Alignment_Options/Auto_Align.htm";
 
 QString fromView(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -70,6 +71,9 @@ QString helpTopic(int currentScreenId) {
     }
     if (currentScreenId == kHistoryWindowId) {
         return fromView(kHistoryTopic);
+    }
+    if (currentScreenId == kAutotuneWindowId) {
+        return fromView(kAutotuneTopic);
     }
     return {};
 }

@@ -36,6 +36,7 @@ std::vector<int> allCommands() {
             add(submenu->entries);
         }
     }
+    add(kAlignmentMenuTail);
     add(kUtilitiesMenu);
     add(kHelpMenu);
     return commands;
@@ -93,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
                         kPower,
                         kModulation,
                         kSquelch,
-                        {kCmdProgramSerialNo, kCmdReset, kCmdFwVersion}})},
+                        {kCmdProgramSerialNo, kCmdReset, kCmdFwVersion, kCmdAutoAlignAll}})},
         StateCase{"AfterAnExtendedRead", afterRead(1),
                   join({kAlways,
                         kDataFile,
@@ -101,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
                         kModulation,
                         kKtd,
                         kSquelch,
-                        {kCmdProgramSerialNo, kCmdReset, kCmdFwVersion}})},
+                        {kCmdProgramSerialNo, kCmdReset, kCmdFwVersion, kCmdAutoAlignAll}})},
         StateCase{
             "AfterAnArchiveLoad",
             withChange(CommandState{}, [](auto& s) { s.archiveLoaded = true; }),
@@ -112,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
                         kDataFile,
                         kPower,
                         kModulation,
-                        {kCmdProgramSerialNo, kCmdReset, kCmdFwVersion}})},
+                        {kCmdProgramSerialNo, kCmdReset, kCmdFwVersion, kCmdAutoAlignAll}})},
         StateCase{"TxPowerUnsupported",
                   withChange(afterRead(1), [](auto& s) { s.txPowerSupported = false; }),
                   join({kAlways,
@@ -120,21 +121,21 @@ INSTANTIATE_TEST_SUITE_P(
                         kModulation,
                         kKtd,
                         kSquelch,
-                        {kCmdProgramSerialNo, kCmdReset, kCmdFwVersion}})},
+                        {kCmdProgramSerialNo, kCmdReset, kCmdFwVersion, kCmdAutoAlignAll}})},
         StateCase{"TxModulationUnsupported",
                   withChange(afterRead(1), [](auto& s) { s.txModulationSupported = false; }),
                   join({kAlways,
                         kDataFile,
                         kPower,
                         kSquelch,
-                        {kCmdProgramSerialNo, kCmdReset, kCmdFwVersion}})},
+                        {kCmdProgramSerialNo, kCmdReset, kCmdFwVersion, kCmdAutoAlignAll}})},
         StateCase{"RxSquelchUnsupported",
                   withChange(afterRead(), [](auto& s) { s.rxSquelchSupported = false; }),
                   join({kAlways,
                         kDataFile,
                         kPower,
                         kModulation,
-                        {kCmdProgramSerialNo, kCmdReset, kCmdFwVersion}})},
+                        {kCmdProgramSerialNo, kCmdReset, kCmdFwVersion, kCmdAutoAlignAll}})},
         StateCase{"AScreenOpen", withChange(afterRead(), [](auto& s) { s.currentScreenId = 2; }),
                   join({kAlways,
                         kPower,

@@ -114,13 +114,15 @@ private slots:
         const QString signaling =
             QStringLiteral("Menu_Selections/Alignment_Options/TX_Signaling_System.htm");
         const QString history = QStringLiteral("Menu_Selections/History.htm");
+        const QString autoAlign =
+            QStringLiteral("Menu_Selections/Alignment_Options/Auto_Align.htm");
         const QList<QPair<int, QString>> rows{
-            {2, power},       {3, power},      {4, modulation},  {5, modulation}, {6, modulation},
-            {7, squelch},     {8, squelch},    {9, squelch},     {10, squelch},   {16, squelch},
-            {17, squelch},    {15, utilities}, {18, signaling},  {19, signaling}, {20, signaling},
-            {0, QString()},   {1, QString()},  {11, QString()},  {12, QString()}, {13, QString()},
-            {14, QString()},  {21, QString()}, {100, QString()}, {-1, QString()}, {101, history},
-            {102, QString()},
+            {2, power},       {3, power},       {4, modulation},  {5, modulation}, {6, modulation},
+            {7, squelch},     {8, squelch},     {9, squelch},     {10, squelch},   {16, squelch},
+            {17, squelch},    {15, utilities},  {18, signaling},  {19, signaling}, {20, signaling},
+            {0, QString()},   {1, QString()},   {11, QString()},  {12, QString()}, {13, QString()},
+            {14, QString()},  {21, QString()},  {100, QString()}, {-1, QString()}, {101, history},
+            {102, autoAlign}, {103, QString()},
         };
         for (const auto& [screenId, topic] : rows) {
             QTest::addRow("screen %d", screenId) << screenId << topic;
@@ -135,7 +137,7 @@ private slots:
 
     // Every topic a screen can ask for, and the start page, is a page of the bundle.
     void everyTopicIsAPage() {
-        for (int screenId = -1; screenId <= kavrin::kHistoryWindowId; ++screenId) {
+        for (int screenId = -1; screenId <= kavrin::kAutotuneWindowId; ++screenId) {
             const QString topic = helpTopic(screenId);
             const QString page =
                 topic.isEmpty() ? QString::fromLatin1(kavrin::shell::kHelpStartPage) : topic;

@@ -91,7 +91,7 @@ private slots:
                               "Print P&review", "Print Set&up...", "-", "Exit"}));
         QCOMPARE(visibleTexts(app->menu("&Alignment")),
                  (QStringList{"Tx &Power", "Tx &Modulation", "Tx Si&gnaling System", "-",
-                              "Rx S&quelch"}));
+                              "Rx S&quelch", "-", "A&uto Align All..."}));
         QCOMPARE(
             visibleTexts(app->menu("&Utilities")),
             (QStringList{"&Program Serial No.", "-", "&Reset", "-", "&FW Version", "&History..."}));
