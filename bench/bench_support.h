@@ -35,6 +35,14 @@ public:
     VirtualRadio& operator=(const VirtualRadio&) = delete;
     // Empty when the radio did not start.
     const QString& devicePath() const { return devicePath_; }
+    // The next line the radio printed after its port, such as its service monitor's address;
+    // empty when none came.
+    QString nextLine() {
+        if (!process_.canReadLine() && !process_.waitForReadyRead(5000)) {
+            return {};
+        }
+        return QString::fromLocal8Bit(process_.readLine()).trimmed();
+    }
 
 private:
     QProcess process_;

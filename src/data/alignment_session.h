@@ -60,6 +60,15 @@ public:
     virtual void readRequested(bool duringLife) = 0;
 };
 
+// For a session nobody watches.
+class NoSessionObserver final : public ISessionObserver {
+public:
+    void rowChanged(std::size_t) override {}
+    void statusChanged(const std::string&) override {}
+    void note(const std::string&) override {}
+    void readRequested(bool) override {}
+};
+
 using SessionClock = std::function<std::chrono::steady_clock::time_point()>;
 
 struct SessionServices {

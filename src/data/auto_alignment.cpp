@@ -82,7 +82,8 @@ std::string resultsCsv(const std::vector<pointResult>& results) {
 }
 
 softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurements,
-                            const std::function<double(int)>& measure) {
+                            const std::function<double(int)>& measure,
+                            std::optional<double> slopeHint) {
     std::map<int, double> readings;
     const auto distance = [target](double reading) { return std::abs(reading - target); };
     int last = 0;
@@ -101,8 +102,18 @@ softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurement
     const int first = clampSoftpot(start);
     take(first);
     if (!full()) {
-        take(first + kFirstStride <= kMaxSoftpotValue ? first + kFirstStride
-                                                      : first - kFirstStride);
+        // The previous point's slope puts the second reading near the target at once; without
+        // one, a few steps away gives the line its second point.
+        int second =
+            first + kFirstStride <= kMaxSoftpotValue ? first + kFirstStride : first - kFirstStride;
+        if (slopeHint && std::abs(*slopeHint) > 1e-9) {
+            const int guess = clampSoftpot(
+                static_cast<int>(std::lround(first + (target - readings[first]) / *slopeHint)));
+            if (guess != first) {
+                second = guess;
+            }
+        }
+        take(second);
     }
     while (!full()) {
         // The narrowest pair of neighbouring softpots whose readings lie on both sides of the
@@ -168,7 +179,88 @@ softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurement
         reading = readings[neighbour];
     }
     const auto chosen = best();
-    return {chosen.first, chosen.second, readings.size(), last};
+    // The slope near the answer, for the next point's first guess.
+    std::vector<std::pair<int, double>> nearest(readings.begin(), readings.end());
+    std::sort(nearest.begin(), nearest.end(),
+              [&](auto a, auto b) { return distance(a.second) < distance(b.second); });
+    std::optional<double> slope;
+    if (nearest[1].first != nearest[0].first) {
+        slope = (nearest[1].second - nearest[0].second) / (nearest[1].first - nearest[0].first);
+    }
+    return {chosen.first, chosen.second, readings.size(), last, slope};
+}
+
+squelchSearch searchSquelch(const pointLimits& limits, std::size_t maxMeasurements,
+                            std::optional<int>& closingDirection,
+                            const std::function<bool(int, double)>& opensAt) {
+    const double target = limits.target;
+    std::map<int, bool> atTarget; // softpot -> opened with the generator at the target
+    int last = 0;
+    const auto opens = [&](int softpot, double level) {
+        last = softpot;
+        return opensAt(softpot, level);
+    };
+    const auto probe = [&](int softpot) {
+        const auto it = atTarget.find(softpot);
+        if (it != atTarget.end()) {
+            return it->second;
+        }
+        return atTarget[softpot] = opens(softpot, target);
+    };
+    const auto full = [&] { return atTarget.size() >= maxMeasurements; };
+    const auto unreachable = [&](bool allOpen) {
+        // Every softpot opens below the target, or none reaches it: the end nearest it is all
+        // there is, and it is outside any window around the target.
+        const int end = allOpen == (closingDirection.value_or(1) > 0) ? kMaxSoftpotValue : 0;
+        return squelchSearch{
+            end, allOpen ? limits.min - kSquelchResolution : limits.max + kSquelchResolution,
+            atTarget.size(), last};
+    };
+
+    if (!closingDirection) {
+        // Which way the squelch closes is the radio's, the same at every point: the ends of the
+        // range show it once.
+        const bool lowOpens = probe(0);
+        const bool highOpens = probe(kMaxSoftpotValue);
+        if (lowOpens == highOpens) {
+            return unreachable(lowOpens);
+        }
+        closingDirection = lowOpens ? 1 : -1;
+    }
+    // Halving the whole range: without a curve to follow, where the start is says nothing about
+    // where the squelch sits on the target. The ends are probed only when the halving reaches
+    // them, to tell a target out of reach.
+    int closedSide = *closingDirection > 0 ? kMaxSoftpotValue : 0;
+    int openSide = kMaxSoftpotValue - closedSide;
+    while (std::abs(closedSide - openSide) > 1 && !full()) {
+        const int middle = (openSide + closedSide) / 2;
+        (probe(middle) ? openSide : closedSide) = middle;
+    }
+    if (!probe(openSide)) {
+        return unreachable(false);
+    }
+    if (probe(closedSide)) {
+        return unreachable(true);
+    }
+    // Which of the two opens nearer the target: the open one opens at or below it, the closed
+    // one above it. The lower softpot is asked first at each offset: it wins a tie, so when it is
+    // near the other need not be asked.
+    const double widest = std::max(target - limits.min, limits.max - target);
+    const bool openIsLower = openSide < closedSide;
+    for (double offset = kSquelchResolution; offset <= widest + kSquelchResolution;
+         offset += kSquelchResolution) {
+        const auto openNear = [&] { return !opens(openSide, target - offset); };
+        const auto closedNear = [&] { return opens(closedSide, target + offset); };
+        const bool lowerNear = openIsLower ? openNear() : closedNear();
+        const bool higherNear = !lowerNear && (openIsLower ? closedNear() : openNear());
+        if (lowerNear || higherNear) {
+            const bool takeOpen = lowerNear == openIsLower;
+            const double level = takeOpen ? target - offset + kSquelchResolution / 2
+                                          : target + offset - kSquelchResolution / 2;
+            return {takeOpen ? openSide : closedSide, level, atTarget.size(), last};
+        }
+    }
+    return {openSide, limits.min - kSquelchResolution, atTarget.size(), last};
 }
 
 autoAligner::autoAligner(applicationCore& core, IServiceMonitor& monitor,
@@ -221,6 +313,8 @@ autoAligner::ScreenRun autoAligner::alignScreen(const AlignmentTypeInfo& type) {
         }
     };
 
+    bool generatorOn = false;
+    std::optional<double> slope; // of the last point: the points of one screen look alike
     for (std::size_t i = 0; i < kSessionRowCount && run.stop == Stop::Finished; ++i) {
         const auto& row = session.row(i);
         if (!row.used) {
@@ -268,41 +362,59 @@ autoAligner::ScreenRun autoAligner::alignScreen(const AlignmentTypeInfo& type) {
                     report_.reading(type, i, softpot, reading);
                     return reading;
                 };
+            }
+            softpotSearch found;
+            if (transmit) {
+                found = searchSoftpot(result.oldSoftpot, target, settings_.maxMeasurements, measure,
+                                      slope);
+                slope = found.slope;
+                // The chosen softpot goes out live last, so that the radio holds it when the
+                // point is left, and is measured again there unless that was the last reading.
+                if (found.lastMeasured != found.softpot) {
+                    if (found.measurements < settings_.maxMeasurements) {
+                        found.reading = measure(found.softpot);
+                        ++found.measurements;
+                    } else {
+                        act(session.setValue(i, found.softpot),
+                            where + ": the best softpot was not set");
+                    }
+                }
             } else {
                 monitor_.setGeneratorFrequency(row.mhz);
-                monitor_.setGeneratorOn(true);
-                measure = [&, i, target](int softpot) {
+                // On for the whole screen: each point only moves its frequency.
+                if (!generatorOn) {
+                    monitor_.setGeneratorOn(true);
+                    generatorOn = true;
+                }
+                // Each command only when its value changes: a reply costs the instrument's time.
+                std::optional<int> liveSoftpot;
+                std::optional<double> liveLevel;
+                const auto opensAt = [&, i](int softpot, double level) {
                     if (cancelRequested_ && cancelRequested_()) {
                         throw runCancelled{};
                     }
-                    act(session.setValue(i, softpot),
-                        where + ": softpot " + std::to_string(softpot) + " was not set");
-                    // The lowest generator level that opens the squelch, by halving a window
-                    // around the target.
-                    double closed = target - kSquelchSearchSpan;
-                    double open = target + kSquelchSearchSpan;
-                    while (open - closed > kSquelchResolution) {
-                        const double level = (open + closed) / 2;
-                        monitor_.setGeneratorLevel(level);
-                        pause_.pause(settings_.settle);
-                        (monitor_.measureSinad() >= kSquelchOpenSinad ? open : closed) = level;
+                    if (liveSoftpot != softpot) {
+                        act(session.setValue(i, softpot),
+                            where + ": softpot " + std::to_string(softpot) + " was not set");
+                        liveSoftpot = softpot;
                     }
-                    report_.reading(type, i, softpot, open);
-                    return open;
+                    if (liveLevel != level) {
+                        monitor_.setGeneratorLevel(level);
+                        liveLevel = level;
+                    }
+                    pause_.pause(settings_.settle);
+                    const bool opened = monitor_.measureSinad() >= kSquelchOpenSinad;
+                    report_.reading(type, i, softpot, opened ? level : level + kSquelchResolution);
+                    return opened;
                 };
-            }
-            auto found =
-                searchSoftpot(result.oldSoftpot, target, settings_.maxMeasurements, measure);
-            // The chosen softpot goes out live last, so that the radio holds it when the point
-            // is left, and is measured again there unless that was the last reading anyway.
-            if (found.lastMeasured != found.softpot) {
-                if (found.measurements < settings_.maxMeasurements) {
-                    found.reading = measure(found.softpot);
-                    ++found.measurements;
-                } else {
-                    act(session.setValue(i, found.softpot),
+                const auto squelch = searchSquelch(*result.limits, settings_.maxMeasurements,
+                                                   closingDirection_, opensAt);
+                if (liveSoftpot != squelch.softpot) {
+                    act(session.setValue(i, squelch.softpot),
                         where + ": the best softpot was not set");
                 }
+                found = {squelch.softpot, squelch.openingLevel, squelch.measurements,
+                         squelch.softpot, std::nullopt};
             }
             result.measurements = found.measurements;
             result.measured = found.reading;
@@ -311,9 +423,6 @@ autoAligner::ScreenRun autoAligner::alignScreen(const AlignmentTypeInfo& type) {
                 result.newSoftpot = found.softpot;
             }
             dekey();
-            if (!transmit) {
-                monitor_.setGeneratorOn(false);
-            }
         } catch (const runCancelled&) {
             dekey();
             run.stop = Stop::Cancelled;
@@ -334,6 +443,17 @@ autoAligner::ScreenRun autoAligner::alignScreen(const AlignmentTypeInfo& type) {
         report_.pointDone(result);
     }
     dekey();
+    if (generatorOn) {
+        try {
+            monitor_.setGeneratorOn(false);
+        } catch (const instrumentFailure& failure) {
+            // The generator left on harms nothing on the bench; a run that went well says so.
+            if (run.stop == Stop::Finished) {
+                run.stop = Stop::Failed;
+                run.failure = std::string(type.title) + ": " + failure.what();
+            }
+        }
+    }
     const bool anyPassed = std::any_of(run.points.begin(), run.points.end(), [](const auto& p) {
         return p.verdict == pointVerdict::Pass;
     });

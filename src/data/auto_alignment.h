@@ -22,8 +22,7 @@ inline constexpr std::chrono::seconds kKeyedLimit{30};
 inline constexpr std::chrono::milliseconds kInstrumentSettle{500};
 // A receiver whose SINAD reaches this has opened its squelch.
 inline constexpr double kSquelchOpenSinad = 12.0;
-// How far from the target a squelch's opening level is looked for, and how finely.
-inline constexpr double kSquelchSearchSpan = 8.0;
+// How finely a squelch's opening level is told.
 inline constexpr double kSquelchResolution = 0.25;
 
 enum class pointVerdict { Pass, Fail, Unsupported };
@@ -64,10 +63,31 @@ struct softpotSearch {
     int softpot = 0;
     double reading = 0.0;
     std::size_t measurements = 0;
-    int lastMeasured = 0; // the softpot the radio was left at
+    int lastMeasured = 0;        // the softpot the radio was left at
+    std::optional<double> slope; // reading per softpot step near the answer
 };
+// slopeHint, a like curve's slope, places the second reading.
 softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurements,
-                            const std::function<double(int)>& measure);
+                            const std::function<double(int)>& measure,
+                            std::optional<double> slopeHint = std::nullopt);
+
+// A squelch's search, where each reading only tells whether the receiver opened: with the
+// generator at the target level, the softpot where the squelch stops opening is found by halving
+// the range, then which of the two softpots either side of it opens
+// nearer the target, by opening each at the target plus and minus a growing offset. opensAt(s, L)
+// sets softpot s and level L and tells whether the receiver opened. A measurement here is one
+// softpot whose squelch was read; the reading is the opening level to kSquelchResolution.
+struct squelchSearch {
+    int softpot = 0;
+    double openingLevel = 0.0;
+    std::size_t measurements = 0;
+    int lastMeasured = 0;
+};
+// closingDirection (+1: a higher softpot closes the squelch sooner, -1 the other way) is found
+// at the first point when unknown and kept for the next.
+squelchSearch searchSquelch(const pointLimits& limits, std::size_t maxMeasurements,
+                            std::optional<int>& closingDirection,
+                            const std::function<bool(int, double)>& opensAt);
 
 struct autoAlignSettings {
     std::chrono::milliseconds settle = kInstrumentSettle;
@@ -103,6 +123,7 @@ private:
     autoAlignSettings settings_;
     std::function<bool()> cancelRequested_;
     bool programConfirmed_ = false;
+    std::optional<int> closingDirection_; // the radio's, learnt at its first squelch point
 };
 
 } // namespace kavrin
