@@ -2,6 +2,8 @@
 // over TCP: the screens' Auto Tune button, Alignment > Auto Align All, the results window with its
 // PDF, Cancel, what is refused before the radio is touched, and the remembered set-up.
 #include "data/alignment_limits.h"
+#include "history/history_store.h"
+#include "history/history_url.h"
 #include "instrument/limits_file.h"
 #include "screens/alignment_screen.h"
 #include "shell/application.h"
@@ -208,6 +210,28 @@ private slots:
             events.begin() + std::ptrdiff_t(*lastKey) + 1, events.end(), [](const auto& event) {
                 return event.kind == test::RadioEvent::Kind::Execute && event.request == 13;
             }));
+    }
+
+    // The run is kept as the command line keeps it: an autotune snapshot with the results as CSV.
+    void theRunIsKeptInTheHistory() {
+        QTemporaryDir dir;
+        const auto url = "sqlite:" + dir.filePath("history.sqlite");
+        const auto previous = qgetenv(kHistoryEnvironmentVariable);
+        qputenv(kHistoryEnvironmentVariable, url.toUtf8());
+        startRead();
+        qputenv(kHistoryEnvironmentVariable, previous);
+        messages->answers = {Answer::Ok};
+        QVERIFY(app->startAutotune({&typeOf(kCmdRxSquelchNbandNormal)}));
+        QVERIFY(waitForRun());
+
+        historyStore store(*parseHistoryUrl(url).url);
+        const auto snapshots = store.list();
+        QVERIFY2(snapshots && !snapshots.value->empty(), qPrintable(snapshots.error));
+        const auto& newest = snapshots.value->front();
+        QCOMPARE(newest.operation, QString(kOperationAutotune));
+        QCOMPARE(newest.outcome, QString(kOutcomeSucceeded));
+        QCOMPARE(newest.detail.toStdString(), resultsCsv(app->autotuneWindow()->sheet().results));
+        QCOMPARE(app->autotuneWindow()->sheet().results.size(), kPointCount);
     }
 
     // Alignment > Auto Align All: the menu's last entry, for a radio read and no screen open.
