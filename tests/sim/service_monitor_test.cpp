@@ -203,7 +203,7 @@ QString writeCurves(const QTemporaryDir& dir) {
 // for the KTD screens, the mapper's test channel and softpots, then keyed as the screen keys.
 class Screen {
 public:
-    Screen(const AlignmentTypeInfo& type, std::size_t point) : type_(type), point_(point) {
+    Screen(const AlignmentTypeInfo& type, std::size_t point) : type_(type) {
         record_.setBand(kBand);
         link_.testMode().enterTestMode();
         if (type.signallingTest) {
@@ -235,7 +235,6 @@ public:
 
 private:
     const AlignmentTypeInfo& type_;
-    std::size_t point_;
     radioRecord record_;
     radioLink link_;
     std::unique_ptr<pointMapper> mapper_ = makePointMapper(type_);
