@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QProcess>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -129,8 +130,10 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: kavrin-screenshots DIR\n");
         return 2;
     }
-    // Never touch the user's own recent-file list.
+    // Never touch the user's own settings, nor those of programs run beside it.
     QStandardPaths::setTestModeEnabled(true);
+    const QTemporaryDir settingsFolder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
     // Absolute: the read command changes the current directory to the program's own.
     const QDir out(QDir(QString::fromLocal8Bit(argv[1])).absolutePath());
     QDir().mkpath(out.path());

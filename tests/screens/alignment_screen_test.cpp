@@ -5,6 +5,7 @@
 #include "screens/alignment_screen.h"
 #include "shell/application.h"
 #include "shell/commands.h"
+#include "support/isolated_settings.h"
 #include "support/quiet_read.h"
 #include "support/recording_messages.h"
 #include "support/sim_radio.h"
@@ -31,7 +32,7 @@ class AlignmentScreenTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase() { test::isolateSettings(); }
 
     void init() {
         ports = std::make_unique<test::IsolatedPorts>();

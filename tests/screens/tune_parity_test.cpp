@@ -5,6 +5,7 @@
 #include "data/application_core.h"
 #include "data/archive.h"
 #include "shell/application.h"
+#include "support/isolated_settings.h"
 #include "support/quiet_read.h"
 #include "support/recording_messages.h"
 #include "support/sim_radio.h"
@@ -22,7 +23,7 @@ class TuneParityTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase() { test::isolateSettings(); }
 
     void commandLineSendsWhatTheScreenSends_data() {
         QTest::addColumn<QString>("screen");

@@ -9,6 +9,7 @@
 #include "shell/application.h"
 #include "shell/commands.h"
 #include "shell/help_window.h"
+#include "support/isolated_settings.h"
 #include "support/recording_messages.h"
 
 #include <QChartView>
@@ -135,7 +136,7 @@ class HistoryWindowTest : public QObject {
 
 private slots:
     void initTestCase() {
-        QStandardPaths::setTestModeEnabled(true);
+        test::isolateSettings();
         QVERIFY(dir.isValid());
         url = "sqlite:" + dir.filePath("history.sqlite");
         historyStore store(*parseHistoryUrl(url).url);

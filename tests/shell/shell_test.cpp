@@ -5,6 +5,7 @@
 #include "shell/application.h"
 #include "shell/commands.h"
 #include "shell/help_window.h"
+#include "support/isolated_settings.h"
 #include "support/recording_messages.h"
 #include "support/sim_radio.h"
 
@@ -62,7 +63,7 @@ class ShellTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase() { test::isolateSettings(); }
 
     void init() {
         QSettings(kSettingsOrganization, kSettingsApplication).clear();
