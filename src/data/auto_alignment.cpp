@@ -83,9 +83,14 @@ std::string resultsCsv(const std::vector<pointResult>& results) {
 
 softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurements,
                             const std::function<double(int)>& measure,
-                            std::optional<double> slopeHint) {
+                            std::optional<double> slopeHint, bool logarithmic) {
     std::map<int, double> readings;
     const auto distance = [target](double reading) { return std::abs(reading - target); };
+    // Lines are drawn through this of the readings: their logarithm, where the reading grows by a
+    // factor per step, as a transmitter's power and deviation do.
+    const auto shape = [logarithmic](double reading) {
+        return logarithmic ? std::log(std::max(reading, 1e-9)) : reading;
+    };
     int last = 0;
     const auto take = [&](int softpot) {
         readings.emplace(softpot, measure(softpot));
@@ -107,14 +112,15 @@ softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurement
         int second =
             first + kFirstStride <= kMaxSoftpotValue ? first + kFirstStride : first - kFirstStride;
         if (slopeHint && std::abs(*slopeHint) > 1e-9) {
-            const int guess = clampSoftpot(
-                static_cast<int>(std::lround(first + (target - readings[first]) / *slopeHint)));
+            const int guess = clampSoftpot(static_cast<int>(
+                std::lround(first + (shape(target) - shape(readings[first])) / *slopeHint)));
             if (guess != first) {
                 second = guess;
             }
         }
         take(second);
     }
+    int edgeInARow = 0;
     while (!full()) {
         // The narrowest pair of neighbouring softpots whose readings lie on both sides of the
         // target: the answer is inside it.
@@ -136,13 +142,21 @@ softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurement
         const auto [p, rp] = closest[0];
         const auto [q, rq] = closest[1];
         std::optional<int> next;
-        if (rp != rq) {
+        if (shape(rp) != shape(rq)) {
             next = clampSoftpot(static_cast<int>(
-                std::lround(p + (target - rp) * static_cast<double>(q - p) / (rq - rp))));
+                std::lround(p + (shape(target) - shape(rp)) * static_cast<double>(q - p) /
+                                    (shape(rq) - shape(rp)))));
         }
         if (bracket) {
-            // Where the line falls outside the bracket the fit is poor: halve the bracket.
-            if (!next || *next <= bracket->first || *next >= bracket->second) {
+            // A line that ends on or past the bracket's edge points at the softpot just inside
+            // it; where that happens twice running the fit is poor and the bracket is halved.
+            if (next && *next > bracket->first && *next < bracket->second) {
+                edgeInARow = 0;
+            } else if (next && edgeInARow == 0) {
+                ++edgeInARow;
+                next = std::clamp(*next, bracket->first + 1, bracket->second - 1);
+            } else {
+                edgeInARow = 0;
                 next = (bracket->first + bracket->second) / 2;
             }
         } else if (!next || readings.count(*next) != 0) {
@@ -185,7 +199,8 @@ softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurement
               [&](auto a, auto b) { return distance(a.second) < distance(b.second); });
     std::optional<double> slope;
     if (nearest[1].first != nearest[0].first) {
-        slope = (nearest[1].second - nearest[0].second) / (nearest[1].first - nearest[0].first);
+        slope = (shape(nearest[1].second) - shape(nearest[0].second)) /
+                (nearest[1].first - nearest[0].first);
     }
     return {chosen.first, chosen.second, readings.size(), last, slope};
 }
@@ -243,22 +258,43 @@ squelchSearch searchSquelch(const pointLimits& limits, std::size_t maxMeasuremen
         return unreachable(true);
     }
     // Which of the two opens nearer the target: the open one opens at or below it, the closed
-    // one above it. The lower softpot is asked first at each offset: it wins a tie, so when it is
-    // near the other need not be asked.
-    const double widest = std::max(target - limits.min, limits.max - target);
+    // one above it. Each is asked whether it opens within an offset of the target, growing in
+    // steps of kSquelchResolution; where both first do at the same offset, the offsets between
+    // are halved until one is nearer, or the two are as good as level (the lower then wins).
+    const auto openNear = [&](double offset) { return !opens(openSide, target - offset); };
+    const auto closedNear = [&](double offset) { return opens(closedSide, target + offset); };
     const bool openIsLower = openSide < closedSide;
+    const auto chosen = [&](bool takeOpen, double near, double far) {
+        const double distance = (near + far) / 2;
+        return squelchSearch{takeOpen ? openSide : closedSide,
+                             takeOpen ? target - distance : target + distance, atTarget.size(),
+                             last};
+    };
+    const double widest = std::max(target - limits.min, limits.max - target);
     for (double offset = kSquelchResolution; offset <= widest + kSquelchResolution;
          offset += kSquelchResolution) {
-        const auto openNear = [&] { return !opens(openSide, target - offset); };
-        const auto closedNear = [&] { return opens(closedSide, target + offset); };
-        const bool lowerNear = openIsLower ? openNear() : closedNear();
-        const bool higherNear = !lowerNear && (openIsLower ? closedNear() : openNear());
-        if (lowerNear || higherNear) {
-            const bool takeOpen = lowerNear == openIsLower;
-            const double level = takeOpen ? target - offset + kSquelchResolution / 2
-                                          : target + offset - kSquelchResolution / 2;
-            return {takeOpen ? openSide : closedSide, level, atTarget.size(), last};
+        const bool lowerNear = openIsLower ? openNear(offset) : closedNear(offset);
+        const bool higherNear = openIsLower ? closedNear(offset) : openNear(offset);
+        if (!lowerNear && !higherNear) {
+            continue;
         }
+        double far = offset - kSquelchResolution; // neither opens within it
+        double near = offset;
+        bool takeLower = lowerNear;
+        if (lowerNear && higherNear) {
+            while (near - far > kSquelchTie) {
+                const double middle = (near + far) / 2;
+                const bool lower = openIsLower ? openNear(middle) : closedNear(middle);
+                const bool higher = openIsLower ? closedNear(middle) : openNear(middle);
+                if (lower != higher) {
+                    takeLower = lower;
+                    far = middle;
+                    break;
+                }
+                (lower ? near : far) = middle;
+            }
+        }
+        return chosen(takeLower == openIsLower, near, far);
     }
     return {openSide, limits.min - kSquelchResolution, atTarget.size(), last};
 }
@@ -314,7 +350,9 @@ autoAligner::ScreenRun autoAligner::alignScreen(const AlignmentTypeInfo& type) {
     };
 
     bool generatorOn = false;
-    std::optional<double> slope; // of the last point: the points of one screen look alike
+    // Of the last point: the points of one screen look alike.
+    std::optional<double> slope;
+    std::optional<int> previousBest;
     for (std::size_t i = 0; i < kSessionRowCount && run.stop == Stop::Finished; ++i) {
         const auto& row = session.row(i);
         if (!row.used) {
@@ -347,7 +385,7 @@ autoAligner::ScreenRun autoAligner::alignScreen(const AlignmentTypeInfo& type) {
                     }
                     // Never keyed past the limit: a reading that might end after it starts
                     // on a fresh key-up.
-                    if (clock::now() - keyedAt + settings_.settle + std::chrono::seconds(4) >
+                    if (clock::now() - keyedAt + settings_.settle + settings_.readingAllowance >
                         settings_.keyedLimit) {
                         act(session.pttToggle(), where + ": the radio was not dekeyed");
                         act(session.pttToggle(), where + ": the radio was not keyed");
@@ -365,9 +403,12 @@ autoAligner::ScreenRun autoAligner::alignScreen(const AlignmentTypeInfo& type) {
             }
             softpotSearch found;
             if (transmit) {
-                found = searchSoftpot(result.oldSoftpot, target, settings_.maxMeasurements, measure,
-                                      slope);
+                // After the first point, the last point's answer is the better start: the points
+                // of one screen lie close together.
+                found = searchSoftpot(previousBest.value_or(result.oldSoftpot), target,
+                                      settings_.maxMeasurements, measure, slope, true);
                 slope = found.slope;
+                previousBest = found.softpot;
                 // The chosen softpot goes out live last, so that the radio holds it when the
                 // point is left, and is measured again there unless that was the last reading.
                 if (found.lastMeasured != found.softpot) {

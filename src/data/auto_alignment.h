@@ -22,8 +22,9 @@ inline constexpr std::chrono::seconds kKeyedLimit{30};
 inline constexpr std::chrono::milliseconds kInstrumentSettle{500};
 // A receiver whose SINAD reaches this has opened its squelch.
 inline constexpr double kSquelchOpenSinad = 12.0;
-// How finely a squelch's opening level is told.
+// How finely a squelch's opening level is told, and how near two openings are a tie.
 inline constexpr double kSquelchResolution = 0.25;
+inline constexpr double kSquelchTie = 0.01;
 
 enum class pointVerdict { Pass, Fail, Unsupported };
 const char* verdictText(pointVerdict verdict);
@@ -66,10 +67,13 @@ struct softpotSearch {
     int lastMeasured = 0;        // the softpot the radio was left at
     std::optional<double> slope; // reading per softpot step near the answer
 };
-// slopeHint, a like curve's slope, places the second reading.
+// slopeHint, a like curve's slope, places the second reading; logarithmic draws the lines through
+// the readings' logarithms (for readings that grow by a factor per step), and the slope it
+// returns is then of the logarithm too.
 softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurements,
                             const std::function<double(int)>& measure,
-                            std::optional<double> slopeHint = std::nullopt);
+                            std::optional<double> slopeHint = std::nullopt,
+                            bool logarithmic = false);
 
 // A squelch's search, where each reading only tells whether the receiver opened: with the
 // generator at the target level, the softpot where the squelch stops opening is found by halving
@@ -89,10 +93,14 @@ squelchSearch searchSquelch(const pointLimits& limits, std::size_t maxMeasuremen
                             std::optional<int>& closingDirection,
                             const std::function<bool(int, double)>& opensAt);
 
+// What a reading may take beyond its settle time: the instrument's own timeout and a margin.
+inline constexpr std::chrono::milliseconds kReadingAllowance{4000};
+
 struct autoAlignSettings {
     std::chrono::milliseconds settle = kInstrumentSettle;
     std::size_t maxMeasurements = kMaxMeasurementsPerPoint;
-    std::chrono::seconds keyedLimit = kKeyedLimit;
+    std::chrono::milliseconds keyedLimit = kKeyedLimit;
+    std::chrono::milliseconds readingAllowance = kReadingAllowance;
 };
 
 class autoAligner {
