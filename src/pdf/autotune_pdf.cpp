@@ -2,18 +2,15 @@
 #include "pdf/autotune_pdf.h"
 
 #include "data/autotune_run.h"
+#include "pdf/pdf_document.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
-#include <QDir>
 #include <QFont>
 #include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <algorithm>
 #include <array>
 
@@ -155,40 +152,10 @@ bool paintAutotuneResults(QPagedPaintDevice& device, const autotuneSheet& sheet)
 
 QString writeAutotuneResultsPdf(const autotuneSheet& sheet, const QString& path,
                                 const QPageSize& pageSize) {
-    const auto failed = [&path](const QString& reason) {
-        return QStringLiteral("%1 could not be written: %2")
-            .arg(QDir::toNativeSeparators(path), reason);
-    };
-    // Without a QGuiApplication there is no font database, and painting text would crash.
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
-        return failed(QStringLiteral("fonts are not available without a graphical application"));
-    }
-    if (!pageSize.isValid()) {
-        return failed(QStringLiteral("the page size is not valid"));
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return failed(file.errorString());
-    }
-    {
-        QPdfWriter writer(&file);
-        writer.setResolution(kResolution);
-        writer.setTitle(kDocumentTitle);
-        writer.setCreator(QStringLiteral("Kavrin"));
-        // Eleven columns and a screen's full title fit across a landscape page.
-        if (!writer.setPageLayout(QPageLayout(pageSize, QPageLayout::Landscape,
-                                              QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
-                                              QPageLayout::Millimeter))) {
-            return failed(QStringLiteral("the page layout was refused"));
-        }
-        if (!paintAutotuneResults(writer, sheet)) {
-            return failed(QStringLiteral("the PDF could not be drawn"));
-        }
-    }
-    if (!file.commit()) {
-        return failed(file.errorString());
-    }
-    return {};
+    // Eleven columns and a screen's full title fit across a landscape page.
+    return writePdfDocument(
+        path, pageSize, pdfDocument{kDocumentTitle, QPageLayout::Landscape, kResolution, kMarginMm},
+        [&sheet](QPdfWriter& writer) { return paintAutotuneResults(writer, sheet); });
 }
 
 } // namespace kavrin

@@ -4,9 +4,8 @@
 #include "pdf/pdf_report.h"
 
 #include "data/report.h"
+#include "pdf/pdf_document.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -14,7 +13,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPolygonF>
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -32,7 +30,6 @@ constexpr double kChartGapPoints = 18;
 constexpr int kTargetTicks = 6;
 
 const QString kDocumentTitle = QStringLiteral("Kavrin Tuning Report");
-const QString kCreator = QStringLiteral("Kavrin");
 const QString kNoPointsNote = QStringLiteral("No points in use");
 
 struct ChartPoint {
@@ -307,48 +304,18 @@ private:
 } // namespace
 
 QString writePdfReport(const radioRecord& record, const QString& path, const QPageSize& pageSize) {
-    const auto failed = [&path](const QString& reason) {
-        return QStringLiteral("%1 could not be written: %2")
-            .arg(QDir::toNativeSeparators(path), reason);
-    };
-    // Without a QGuiApplication there is no font database, and painting text would crash.
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
-        return failed(QStringLiteral("fonts are not available without a graphical application"));
-    }
-    if (!pageSize.isValid()) {
-        return failed(QStringLiteral("the page size is not valid"));
-    }
-
-    // The PDF goes to a temporary file beside the target and replaces it only when complete.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return failed(file.errorString());
-    }
-    {
-        QPdfWriter writer(&file);
-        writer.setResolution(kResolution);
-        writer.setTitle(kDocumentTitle);
-        writer.setCreator(kCreator);
-        if (!writer.setPageLayout(QPageLayout(pageSize, QPageLayout::Portrait,
-                                              QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
-                                              QPageLayout::Millimeter))) {
-            return failed(QStringLiteral("the page layout was refused"));
-        }
-        QPainter painter;
-        if (!painter.begin(&writer)) {
-            return failed(QStringLiteral("the PDF could not be started"));
-        }
-        reportPainter report(writer, painter);
-        report.drawText(reportLines(record));
-        report.drawCharts(record);
-        if (!painter.end()) {
-            return failed(QStringLiteral("the PDF could not be finished"));
-        }
-    }
-    if (!file.commit()) {
-        return failed(file.errorString());
-    }
-    return {};
+    return writePdfDocument(
+        path, pageSize, pdfDocument{kDocumentTitle, QPageLayout::Portrait, kResolution, kMarginMm},
+        [&record](QPdfWriter& writer) {
+            QPainter painter;
+            if (!painter.begin(&writer)) {
+                return false;
+            }
+            reportPainter report(writer, painter);
+            report.drawText(reportLines(record));
+            report.drawCharts(record);
+            return painter.end();
+        });
 }
 
 } // namespace kavrin
