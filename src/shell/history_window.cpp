@@ -3,6 +3,7 @@
 #include "shell/history_window.h"
 
 #include "data/alignment_types.h"
+#include "data/record_compare.h"
 #include "history/history_snapshot.h"
 #include "history/history_url.h"
 
@@ -93,9 +94,7 @@ QString pointText(std::size_t point) {
 // type, does not use the point, or (for the KTD types) has no block place for it.
 std::optional<std::uint32_t> softpotAt(const radioRecord& record, const AlignmentTypeInfo& type,
                                        std::size_t point) {
-    if (!record.isSupported(type.family) ||
-        (type.middlePointOnly && (point != kMiddlePoint || record.codeplugLayout() != 1)) ||
-        record.getCell(pointCell(type.points, point)) == 0) {
+    if (!hasSoftpot(record, type, point)) {
         return std::nullopt;
     }
     return record.getCell(softpotCell(type, point));
