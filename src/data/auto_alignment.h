@@ -24,7 +24,7 @@ inline constexpr std::chrono::milliseconds kInstrumentSettle{500};
 inline constexpr double kSquelchOpenSinad = 12.0;
 // How finely a squelch's opening level is told, and how near two openings are a tie.
 inline constexpr double kSquelchResolution = 0.25;
-inline constexpr double kSquelchTie = 0.01;
+inline constexpr double kSquelchTie = 0.0625;
 
 enum class pointVerdict { Pass, Fail, Unsupported };
 const char* verdictText(pointVerdict verdict);
