@@ -151,7 +151,7 @@ std::optional<int> wholeNumber(const QJsonValue& value) {
 }
 
 // Checks each {placeholder} of `text` against what the function takes.
-std::optional<refusal> checkPlaceholders(const QString& text, const functionSpec& spec,
+std::optional<refusal> checkPlaceholders(const QString& text, const functionRow& row,
                                          const QString& path) {
     static const QRegularExpression braces(QStringLiteral("\\{([^{}]*)\\}"));
     bool hasPlaceholder = false;
@@ -162,13 +162,13 @@ std::optional<refusal> checkPlaceholders(const QString& text, const functionSpec
         const QString name = match.captured(1);
         const auto known =
             std::find_if(kPlaceholders.begin(), kPlaceholders.end(),
-                         [&](const placeholderSpec& p) { return keyText(p.name) == name; });
+                         [&](const placeholderRow& p) { return keyText(p.name) == name; });
         if (known == kPlaceholders.end()) {
             return refusal{path, QStringLiteral("unknown placeholder {%1}").arg(name)};
         }
-        if (!spec.value || known->value != *spec.value) {
+        if (!row.value || known->value != *row.value) {
             return refusal{path, QStringLiteral("the placeholder {%1} does not belong to %2")
-                                     .arg(name, keyText(spec.key))};
+                                     .arg(name, keyText(row.key))};
         }
         hasPlaceholder = true;
         rest.replace(match.captured(0), QString());
@@ -176,9 +176,9 @@ std::optional<refusal> checkPlaceholders(const QString& text, const functionSpec
     if (rest.contains(u'{') || rest.contains(u'}')) {
         return refusal{path, QStringLiteral("a \"{\" or \"}\" that is no placeholder")};
     }
-    if (spec.value && !hasPlaceholder) {
+    if (row.value && !hasPlaceholder) {
         return refusal{
-            path, QStringLiteral("%1 needs a placeholder for its value").arg(keyText(spec.key))};
+            path, QStringLiteral("%1 needs a placeholder for its value").arg(keyText(row.key))};
     }
     return std::nullopt;
 }
@@ -196,38 +196,38 @@ std::optional<refusal> checkLine(const QJsonValue& value, const QString& path) {
     return std::nullopt;
 }
 
-std::optional<refusal> readFunction(const QJsonObject& object, const functionSpec& spec,
+std::optional<refusal> readFunction(const QJsonObject& object, const functionRow& row,
                                     const QString& path, functionProfile& out) {
     std::set<QString> allowed;
     const QString textKey =
-        spec.kind == functionKind::Command ? QStringLiteral("command") : QStringLiteral("query");
+        row.kind == functionKind::Command ? QStringLiteral("command") : QStringLiteral("query");
     allowed.insert(textKey);
-    if (spec.kind == functionKind::Measurement) {
+    if (row.kind == functionKind::Measurement) {
         allowed.insert({QStringLiteral("field"), QStringLiteral("unit"),
                         QStringLiteral("reliabilityField"), QStringLiteral("validValue"),
                         QStringLiteral("invalidAtOrAbove")});
     }
-    if (spec.value == placeholderValue::Switch) {
+    if (row.value == placeholderValue::Switch) {
         allowed.insert({QStringLiteral("on"), QStringLiteral("off")});
     }
     for (auto it = object.begin(); it != object.end(); ++it) {
         if (!allowed.contains(it.key())) {
             return refusal{
                 path + u'/' + it.key(),
-                QStringLiteral("unknown key \"%1\" in %2").arg(it.key(), keyText(spec.key))};
+                QStringLiteral("unknown key \"%1\" in %2").arg(it.key(), keyText(row.key))};
         }
     }
     if (!object.contains(textKey)) {
-        return refusal{path, QStringLiteral("%1 has no \"%2\"").arg(keyText(spec.key), textKey)};
+        return refusal{path, QStringLiteral("%1 has no \"%2\"").arg(keyText(row.key), textKey)};
     }
     if (auto bad = checkLine(object[textKey], path + u'/' + textKey)) {
         return bad;
     }
     out.text = object[textKey].toString();
-    if (auto bad = checkPlaceholders(out.text, spec, path + u'/' + textKey)) {
+    if (auto bad = checkPlaceholders(out.text, row, path + u'/' + textKey)) {
         return bad;
     }
-    if (spec.value == placeholderValue::Switch) {
+    if (row.value == placeholderValue::Switch) {
         for (const auto& [key, target] : {std::pair{QStringLiteral("on"), &out.onText},
                                           std::pair{QStringLiteral("off"), &out.offText}}) {
             if (object.contains(key)) {
@@ -238,7 +238,7 @@ std::optional<refusal> readFunction(const QJsonObject& object, const functionSpe
             }
         }
     }
-    if (spec.kind != functionKind::Measurement) {
+    if (row.kind != functionKind::Measurement) {
         return std::nullopt;
     }
 
@@ -250,7 +250,7 @@ std::optional<refusal> readFunction(const QJsonObject& object, const functionSpe
         return index;
     };
     if (!object.contains(u"field")) {
-        return refusal{path, QStringLiteral("%1 has no \"field\"").arg(keyText(spec.key))};
+        return refusal{path, QStringLiteral("%1 has no \"field\"").arg(keyText(row.key))};
     }
     const auto field = fieldIndex(QStringLiteral("field"));
     if (!field) {
@@ -261,13 +261,13 @@ std::optional<refusal> readFunction(const QJsonObject& object, const functionSpe
     out.field = *field;
 
     if (!object.contains(u"unit")) {
-        return refusal{path, QStringLiteral("%1 has no \"unit\"").arg(keyText(spec.key))};
+        return refusal{path, QStringLiteral("%1 has no \"unit\"").arg(keyText(row.key))};
     }
     const QString unit = object[u"unit"].toString();
     QStringList units;
     bool unitFound = false;
     for (const auto& candidate : kReadingUnits) {
-        if (candidate.function != spec.function) {
+        if (candidate.function != row.function) {
             continue;
         }
         units << keyText(candidate.name);
@@ -279,7 +279,7 @@ std::optional<refusal> readFunction(const QJsonObject& object, const functionSpe
     if (!unitFound) {
         return refusal{path + QStringLiteral("/unit"),
                        QStringLiteral("bad unit \"%1\" for %2 (it takes %3)")
-                           .arg(unit, keyText(spec.key), units.join(u", "))};
+                           .arg(unit, keyText(row.key), units.join(u", "))};
     }
 
     if (object.contains(u"reliabilityField")) {
@@ -314,7 +314,7 @@ std::optional<refusal> readFunction(const QJsonObject& object, const functionSpe
     if (!out.reliabilityField && !out.invalidAtOrAbove) {
         return refusal{path, QStringLiteral("%1 does not say how an invalid reading is recognised "
                                             "(\"reliabilityField\" or \"invalidAtOrAbove\")")
-                                 .arg(keyText(spec.key))};
+                                 .arg(keyText(row.key))};
     }
     return std::nullopt;
 }
@@ -354,14 +354,14 @@ std::optional<refusal> readProfile(const QJsonObject& root, instrumentProfile& o
     for (auto it = functions.begin(); it != functions.end(); ++it) {
         const bool known =
             std::any_of(kMonitorFunctions.begin(), kMonitorFunctions.end(),
-                        [&](const functionSpec& s) { return keyText(s.key) == it.key(); });
+                        [&](const functionRow& s) { return keyText(s.key) == it.key(); });
         if (!known) {
             return refusal{QStringLiteral("functions/") + it.key(),
                            QStringLiteral("unknown function \"%1\"").arg(it.key())};
         }
     }
-    for (const auto& spec : kMonitorFunctions) {
-        const QString key = keyText(spec.key);
+    for (const auto& row : kMonitorFunctions) {
+        const QString key = keyText(row.key);
         const QString path = QStringLiteral("functions/") + key;
         if (!functions.contains(key)) {
             return refusal{QStringLiteral("functions"),
@@ -370,8 +370,8 @@ std::optional<refusal> readProfile(const QJsonObject& root, instrumentProfile& o
         if (!functions[key].isObject()) {
             return refusal{path, QStringLiteral("%1 is to be an object").arg(key)};
         }
-        if (auto bad = readFunction(functions[key].toObject(), spec, path,
-                                    out.functions[static_cast<std::size_t>(spec.function)])) {
+        if (auto bad = readFunction(functions[key].toObject(), row, path,
+                                    out.functions[static_cast<std::size_t>(row.function)])) {
             return bad;
         }
     }
@@ -483,7 +483,7 @@ QString userProfilesDirectory() {
 QString expandCommand(monitorFunction function, const functionProfile& profile, double value) {
     QString text = profile.text;
     for (const auto& placeholder : kPlaceholders) {
-        if (placeholder.value != specOf(function).value) {
+        if (placeholder.value != rowOf(function).value) {
             continue;
         }
         QString written;

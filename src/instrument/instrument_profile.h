@@ -40,14 +40,14 @@ enum class placeholderValue { Frequency, Level, Switch };
 // The units a measurement's field may be given in; each converts to its function's own unit.
 enum class readingUnit { Watt, Milliwatt, Dbm, Hertz, Kilohertz, Decibel };
 
-struct functionSpec {
+struct functionRow {
     monitorFunction function;
     std::string_view key; // the function's name in a profile file
     functionKind kind;
     std::optional<placeholderValue> value; // what the command's placeholder carries, if any
 };
 
-inline constexpr std::array<functionSpec, kMonitorFunctionCount> kMonitorFunctions{{
+inline constexpr std::array<functionRow, kMonitorFunctionCount> kMonitorFunctions{{
     {monitorFunction::Identify, "identify", functionKind::Query, std::nullopt},
     {monitorFunction::Reset, "reset", functionKind::Command, std::nullopt},
     {monitorFunction::ErrorQuery, "errorQuery", functionKind::Query, std::nullopt},
@@ -65,17 +65,17 @@ inline constexpr std::array<functionSpec, kMonitorFunctionCount> kMonitorFunctio
     {monitorFunction::MeasureSinad, "measureSinad", functionKind::Measurement, std::nullopt},
 }};
 
-constexpr const functionSpec& specOf(monitorFunction function) {
+constexpr const functionRow& rowOf(monitorFunction function) {
     return kMonitorFunctions[static_cast<std::size_t>(function)];
 }
 
 // The placeholders a command may hold, each with what it stands for and how it is written.
-struct placeholderSpec {
+struct placeholderRow {
     std::string_view name; // written {name}
     placeholderValue value;
 };
 
-inline constexpr std::array<placeholderSpec, 5> kPlaceholders{{
+inline constexpr std::array<placeholderRow, 5> kPlaceholders{{
     {"hz", placeholderValue::Frequency},  // whole hertz
     {"khz", placeholderValue::Frequency}, // kilohertz, up to three decimals
     {"mhz", placeholderValue::Frequency}, // megahertz, up to six decimals
@@ -85,13 +85,13 @@ inline constexpr std::array<placeholderSpec, 5> kPlaceholders{{
 
 // The units each measurement's reply field may be in; the reading is converted to the unit of
 // IServiceMonitor (W, kHz, dB).
-struct unitSpec {
+struct unitRow {
     std::string_view name;
     readingUnit unit;
     monitorFunction function;
 };
 
-inline constexpr std::array<unitSpec, 6> kReadingUnits{{
+inline constexpr std::array<unitRow, 6> kReadingUnits{{
     {"W", readingUnit::Watt, monitorFunction::MeasurePower},
     {"mW", readingUnit::Milliwatt, monitorFunction::MeasurePower},
     {"dBm", readingUnit::Dbm, monitorFunction::MeasurePower},

@@ -111,40 +111,41 @@ void scpiInstrument::checkErrorQueue(const QString& command) {
 }
 
 double scpiInstrument::measure(monitorFunction function) {
-    const functionProfile& spec = profile_[function];
-    const QByteArray reply = transport_->query(spec.text.toLatin1());
+    const functionProfile& entry = profile_[function];
+    const QByteArray reply = transport_->query(entry.text.toLatin1());
     const QList<QByteArray> fields = reply.split(',');
     const auto fieldText = [&](int index) -> QByteArray {
         if (index >= fields.size()) {
             fail(QStringLiteral("The service monitor answered \"%1\" with %2 fields; field %3 "
                                 "was expected")
-                     .arg(spec.text, QString::number(fields.size()), QString::number(index)));
+                     .arg(entry.text, QString::number(fields.size()), QString::number(index)));
         }
         return fields[index].trimmed();
     };
-    if (spec.reliabilityField) {
-        const QByteArray reliability = fieldText(*spec.reliabilityField);
+    if (entry.reliabilityField) {
+        const QByteArray reliability = fieldText(*entry.reliabilityField);
         bool ok = false;
         const int indicator = reliability.toInt(&ok);
-        if (!ok || indicator != spec.validValue) {
+        if (!ok || indicator != entry.validValue) {
             fail(QStringLiteral("No valid reading (reliability %1 in reply to \"%2\")")
-                     .arg(QString::fromLatin1(reliability), spec.text));
+                     .arg(QString::fromLatin1(reliability), entry.text));
         }
     }
-    const QByteArray text = fieldText(spec.field);
+    const QByteArray text = fieldText(entry.field);
     const auto reading = number(text);
     // NAN and INF are how instruments write "no reading" where a number belongs.
-    const bool invalid = reading && (!std::isfinite(*reading) ||
-                                     (spec.invalidAtOrAbove && *reading >= *spec.invalidAtOrAbove));
+    const bool invalid =
+        reading && (!std::isfinite(*reading) ||
+                    (entry.invalidAtOrAbove && *reading >= *entry.invalidAtOrAbove));
     if (invalid) {
         fail(QStringLiteral("No valid reading (%1 in reply to \"%2\")")
-                 .arg(QString::fromLatin1(text), spec.text));
+                 .arg(QString::fromLatin1(text), entry.text));
     }
     if (!reading) {
         fail(QStringLiteral("The service monitor answered \"%1\" with \"%2\", which is no number")
-                 .arg(spec.text, QString::fromLatin1(text)));
+                 .arg(entry.text, QString::fromLatin1(text)));
     }
-    return toMonitorUnit(spec.unit, *reading);
+    return toMonitorUnit(entry.unit, *reading);
 }
 
 } // namespace kavrin
