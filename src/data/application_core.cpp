@@ -32,7 +32,6 @@ constexpr const char* kReadDoneText = "Radio has been successfully read !!";
 constexpr const char* kHardwareInfoFailedText = "Unable to read radio hardware information !!";
 constexpr const char* kLayoutMismatchText =
     "Codeplug mismatch with radio. Cannot program radio codeplug !!";
-constexpr const char* kProgramQuestionText = "Program Radio?";
 constexpr const char* kSerialMismatchText = "Serial No. Mismatch !! Program radio aborted";
 constexpr const char* kProgramDoneText = "Radio successfully programmed!!";
 constexpr const char* kProgramFailedText = "Program Radio Error";
@@ -180,8 +179,8 @@ bool applicationCore::programAllChecks() {
         services_.messages.showMessage(kLayoutMismatchText, "ERROR", MessageIcon::Exclamation);
         return false;
     }
-    return services_.messages.ask(kProgramQuestionText, "Note", MessageIcon::Information) ==
-           Answer::Ok;
+    return services_.messages.ask(kProgramQuestionText, kProgramQuestionTitle,
+                                  MessageIcon::Information) == Answer::Ok;
 }
 
 bool applicationCore::programFlow(IProgress& progress,

@@ -37,6 +37,10 @@ struct ApplicationServices {
     IRecentFiles& recentFiles;
 };
 
+// The technician's go-ahead before softpots are written: Program All and automatic alignment.
+inline constexpr const char* kProgramQuestionText = "Program Radio?";
+inline constexpr const char* kProgramQuestionTitle = "Note";
+
 inline constexpr const char* kNothingLoadedText =
     "No archive file or radio is currently loaded or connected";
 

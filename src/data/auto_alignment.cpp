@@ -17,8 +17,6 @@ constexpr int kMaxSoftpotValue = static_cast<int>(kMaxSoftpot);
 // The second reading is taken this many steps from the first.
 constexpr int kFirstStride = 8;
 
-constexpr const char* kProgramQuestionText = "Program Radio?";
-
 // Asked between two readings when the technician stopped the run.
 struct runCancelled {};
 
@@ -373,13 +371,13 @@ autoAligner::ScreenRun autoAligner::alignScreen(const AlignmentTypeInfo& type) {
             }
             const double target = result.limits->target;
             session.selectPoint(i);
-            std::function<double(int)> measure;
+            softpotSearch found;
             if (transmit) {
                 monitor_.setAnalyzerFrequency(row.mhz);
                 act(session.setValue(i, result.oldSoftpot), where + ": the point was not tuned");
                 act(session.pttToggle(), where + ": the radio was not keyed");
                 keyedAt = clock::now();
-                measure = [&, i](int softpot) {
+                const auto measure = [&, i](int softpot) {
                     if (cancelRequested_ && cancelRequested_()) {
                         throw runCancelled{};
                     }
@@ -400,9 +398,6 @@ autoAligner::ScreenRun autoAligner::alignScreen(const AlignmentTypeInfo& type) {
                     report_.reading(type, i, softpot, reading);
                     return reading;
                 };
-            }
-            softpotSearch found;
-            if (transmit) {
                 // After the first point, the last point's answer is the better start: the points
                 // of one screen lie close together.
                 found = searchSoftpot(previousBest.value_or(result.oldSoftpot), target,
@@ -501,8 +496,8 @@ autoAligner::ScreenRun autoAligner::alignScreen(const AlignmentTypeInfo& type) {
     // A run that stopped programs nothing: only a whole screen's verified values go in.
     if (run.stop == Stop::Finished && anyPassed) {
         if (!programConfirmed_) {
-            if (services_.messages.ask(kProgramQuestionText, "Note", MessageIcon::Information) !=
-                Answer::Ok) {
+            if (services_.messages.ask(kProgramQuestionText, kProgramQuestionTitle,
+                                       MessageIcon::Information) != Answer::Ok) {
                 run.stop = Stop::Cancelled;
                 run.failure = "Program cancelled: nothing was programmed";
                 return run;
