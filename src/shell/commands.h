@@ -63,7 +63,7 @@ inline constexpr std::array kFileMenu{
     MenuEntry{kCmdProgramAll, "Program &All"},
     kSeparator,
     MenuEntry{kCmdDisplayTuning, "&Display Tuning Parameters"},
-    MenuEntry{kCmdExportPdf, "&Export Report as PDF..."},
+    MenuEntry{kCmdExportPdf, "&Export Report as PDF…"},
     MenuEntry{kCmdPrint, "&Print..."},
     MenuEntry{kCmdPrintPreview, "Print P&review"},
     MenuEntry{kCmdPrintSetup, "Print Set&up..."},

@@ -183,8 +183,8 @@ CHistoryWindow::CHistoryWindow(QString urlText, IHistoryHost& host, QWidget* par
                      QStringLiteral("Computer"), QStringLiteral("User")})),
       compareHint_(new QLabel), comparison_(makeTable(QStringLiteral("comparison"), {})),
       typeChoice_(new QComboBox), frequencyChart_(new QChartView), pointChoice_(new QComboBox),
-      timeChart_(new QChartView), restore_(new QPushButton(QStringLiteral("Restore..."))),
-      export_(new QPushButton(QStringLiteral("Export..."))) {
+      timeChart_(new QChartView), restore_(new QPushButton(QStringLiteral("Restore…"))),
+      export_(new QPushButton(QStringLiteral("Export…"))) {
     setWindowTitle(QString::fromUtf8(kHistoryWindowTitle));
     setAttribute(Qt::WA_QuitOnClose, false);
     resize(kMinimumWidth, kMinimumHeight);

@@ -88,7 +88,7 @@ private slots:
         QCOMPARE(visibleTexts(app->menu("&File")),
                  (QStringList{"&Load Archive File", "&Save Archive File", "-",
                               "Read Radio &Information and Softpots", "Program &All", "-",
-                              "&Display Tuning Parameters", "&Export Report as PDF...", "&Print...",
+                              "&Display Tuning Parameters", "&Export Report as PDF…", "&Print...",
                               "Print P&review", "Print Set&up...", "-", "Exit"}));
         QCOMPARE(visibleTexts(app->menu("&Alignment")),
                  (QStringList{"Tx &Power", "Tx &Modulation", "Tx Si&gnaling System", "-",
