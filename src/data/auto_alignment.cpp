@@ -17,6 +17,42 @@ constexpr int kMaxSoftpotValue = static_cast<int>(kMaxSoftpot);
 // The second reading is taken this many steps from the first.
 constexpr int kFirstStride = 8;
 
+int clampSoftpot(int softpot) {
+    return std::clamp(softpot, 0, kMaxSoftpotValue);
+}
+
+// With a noisy instrument: how far from the closest reading a fitted line may move the answer,
+// and how many readings of a softpot make its mean.
+constexpr int kNoisyReach = 2;
+constexpr std::size_t kNoisySamples = 4;
+// The readings within this many steps of the answer make its fitted line.
+constexpr int kFitReach = 8;
+
+struct line {
+    double slope = 0.0;
+    double intercept = 0.0;
+};
+
+// The least-squares line through (softpot, shaped reading) points; none where they do not tell
+// a slope.
+std::optional<line> leastSquares(const std::vector<std::pair<int, double>>& points) {
+    double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (const auto& [softpot, y] : points) {
+        const double x = softpot;
+        n += 1;
+        sx += x;
+        sy += y;
+        sxx += x * x;
+        sxy += x * y;
+    }
+    const double spread = n * sxx - sx * sx;
+    if (n < 2 || spread <= 0) {
+        return std::nullopt;
+    }
+    const double slope = (n * sxy - sx * sy) / spread;
+    return line{slope, (sy - slope * sx) / n};
+}
+
 // Asked between two readings when the technician stopped the run.
 struct runCancelled {};
 
@@ -24,10 +60,6 @@ struct runCancelled {};
 struct radioActionFailed {
     std::string what;
 };
-
-int clampSoftpot(int softpot) {
-    return std::clamp(softpot, 0, kMaxSoftpotValue);
-}
 
 // Answers the session's own confirmation of Program with OK: the technician answered
 // "Program Radio?" for the whole run. Everything else goes to the technician as usual.
@@ -90,9 +122,11 @@ softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurement
         return logarithmic ? std::log(std::max(reading, 1e-9)) : reading;
     };
     int last = 0;
+    std::size_t taken = 0;
     const auto take = [&](int softpot) {
         readings.emplace(softpot, measure(softpot));
         last = softpot;
+        ++taken;
     };
     // The closest reading so far; the map's order makes the lower softpot win a tie.
     const auto best = [&] {
@@ -100,7 +134,7 @@ softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurement
             return distance(a.second) < distance(b.second);
         });
     };
-    const auto full = [&] { return readings.size() >= maxMeasurements; };
+    const auto full = [&] { return taken >= maxMeasurements; };
 
     const int first = clampSoftpot(start);
     take(first);
@@ -157,13 +191,21 @@ softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurement
                 edgeInARow = 0;
                 next = (bracket->first + bracket->second) / 2;
             }
-        } else if (!next || readings.count(*next) != 0) {
-            // Not yet around the target and no line to follow: go further, the way the readings
-            // get closer.
-            const bool rising = (rq > rp) == (q > p);
+        } else {
+            // Not yet around the target: the line through the two closest readings is followed
+            // while it leads the way all the readings rise or fall (a noisy pair can point
+            // backwards); else a few steps further that way.
+            std::vector<std::pair<int, double>> shaped;
+            for (const auto& [softpot, reading] : readings) {
+                shaped.emplace_back(softpot, shape(reading));
+            }
+            const auto trend = leastSquares(shaped);
+            const bool rising = trend ? trend->slope > 0 : (rq > rp) == (q > p);
             const bool upwards = (rp < target) == rising;
-            next = clampSoftpot(upwards ? readings.rbegin()->first + kFirstStride
-                                        : readings.begin()->first - kFirstStride);
+            if (!next || readings.count(*next) != 0 || (*next > p) != upwards) {
+                next = clampSoftpot(upwards ? readings.rbegin()->first + kFirstStride
+                                            : readings.begin()->first - kFirstStride);
+            }
         }
         if (readings.count(*next) != 0) {
             break;
@@ -190,7 +232,6 @@ softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurement
         softpot = neighbour;
         reading = readings[neighbour];
     }
-    const auto chosen = best();
     // The slope near the answer, for the next point's first guess.
     std::vector<std::pair<int, double>> nearest(readings.begin(), readings.end());
     std::sort(nearest.begin(), nearest.end(),
@@ -200,7 +241,68 @@ softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurement
         slope = (shape(nearest[1].second) - shape(nearest[0].second)) /
                 (nearest[1].first - nearest[0].first);
     }
-    return {chosen.first, chosen.second, readings.size(), last, slope};
+    int chosen = best().first;
+    reading = best().second;
+    if (full()) {
+        return {chosen, reading, taken, last, slope};
+    }
+    // Verified: the chosen softpot goes out live last and is measured again there. A reading
+    // that differs from the first tells a noisy instrument, where the closest single reading may
+    // be luck: then a line fitted through the readings near it may point at a neighbour, and
+    // the two are told apart by the mean of a few readings each.
+    std::map<int, std::vector<double>> samples;
+    for (const auto& [s, r] : readings) {
+        samples[s].push_back(r);
+    }
+    const auto sample = [&](int at) {
+        samples[at].push_back(measure(at));
+        last = at;
+        ++taken;
+    };
+    sample(chosen);
+    if (samples[chosen].back() == reading) {
+        return {chosen, reading, taken, last, slope};
+    }
+    const auto mean = [&](int at) {
+        const auto& values = samples[at];
+        double sum = 0.0;
+        for (const double value : values) {
+            sum += value;
+        }
+        return sum / static_cast<double>(values.size());
+    };
+    std::vector<int> candidates{chosen};
+    // The readings near the chosen softpot draw its line.
+    std::vector<std::pair<int, double>> near;
+    for (const auto& [at, values] : samples) {
+        if (std::abs(at - chosen) <= kFitReach) {
+            for (const double value : values) {
+                near.emplace_back(at, shape(value));
+            }
+        }
+    }
+    if (const auto fit = leastSquares(near); fit && std::abs(fit->slope) > 1e-12) {
+        const int fitted = clampSoftpot(
+            static_cast<int>(std::lround((shape(target) - fit->intercept) / fit->slope)));
+        if (fitted != chosen && std::abs(fitted - chosen) <= kNoisyReach) {
+            candidates.push_back(fitted);
+        }
+    }
+    while (!full()) {
+        const auto fewest =
+            std::min_element(candidates.begin(), candidates.end(),
+                             [&](int a, int b) { return samples[a].size() < samples[b].size(); });
+        if (samples[*fewest].size() >= kNoisySamples) {
+            break;
+        }
+        sample(*fewest);
+    }
+    // A neighbour the readings ran out before is no answer.
+    std::erase_if(candidates, [&](int at) { return samples[at].empty(); });
+    std::sort(candidates.begin(), candidates.end());
+    chosen = *std::min_element(candidates.begin(), candidates.end(),
+                               [&](int a, int b) { return distance(mean(a)) < distance(mean(b)); });
+    return {chosen, mean(chosen), taken, last, slope};
 }
 
 squelchSearch searchSquelch(const pointLimits& limits, std::size_t maxMeasurements,
@@ -404,16 +506,10 @@ autoAligner::ScreenRun autoAligner::alignScreen(const AlignmentTypeInfo& type) {
                                       settings_.maxMeasurements, measure, slope, true);
                 slope = found.slope;
                 previousBest = found.softpot;
-                // The chosen softpot goes out live last, so that the radio holds it when the
-                // point is left, and is measured again there unless that was the last reading.
+                // The search ends with the chosen softpot live unless it ran out of readings.
                 if (found.lastMeasured != found.softpot) {
-                    if (found.measurements < settings_.maxMeasurements) {
-                        found.reading = measure(found.softpot);
-                        ++found.measurements;
-                    } else {
-                        act(session.setValue(i, found.softpot),
-                            where + ": the best softpot was not set");
-                    }
+                    act(session.setValue(i, found.softpot),
+                        where + ": the best softpot was not set");
                 }
             } else {
                 monitor_.setGeneratorFrequency(row.mhz);

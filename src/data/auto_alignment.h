@@ -24,7 +24,7 @@ inline constexpr std::chrono::milliseconds kInstrumentSettle{500};
 inline constexpr double kSquelchOpenSinad = 12.0;
 // How finely a squelch's opening level is told, and how near two openings are a tie.
 inline constexpr double kSquelchResolution = 0.25;
-inline constexpr double kSquelchTie = 0.0625;
+inline constexpr double kSquelchTie = 0.125;
 
 enum class pointVerdict { Pass, Fail, Unsupported };
 const char* verdictText(pointVerdict verdict);
@@ -59,7 +59,9 @@ public:
 // few steps away, a line through them and the secant after it while the fit holds, bisection of
 // the bracket where it does not, then single steps while they bring the reading closer. The
 // chosen softpot is, of those measured, the one whose reading is closest to the target (the
-// lower on a tie). measure may throw; the search then ends with it.
+// lower on a tie); it is measured again last. Where that second reading differs from its first
+// the instrument is noisy, and the answer and a neighbour a fitted line points at are told apart
+// by the means of a few readings. measure may throw; the search then ends with it.
 struct softpotSearch {
     int softpot = 0;
     double reading = 0.0;

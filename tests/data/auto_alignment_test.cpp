@@ -3,9 +3,11 @@
 #include "data/alignment_limits.h"
 #include "data/auto_alignment.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
+#include <random>
 #include <set>
 
 namespace kavrin {
@@ -54,8 +56,12 @@ TEST(SoftpotSearch, FindsTheBestSoftpotOfEveryMonotonicCurveFromAnyStart) {
                 });
             EXPECT_LE(found.measurements, kMaxMeasurementsPerPoint);
             EXPECT_EQ(found.measurements, measured.size());
-            EXPECT_EQ(std::set<int>(measured.begin(), measured.end()).size(), measured.size())
-                << "no softpot is measured twice";
+            // Only the answer is read twice: its verification, with it live at the end.
+            EXPECT_GE(std::set<int>(measured.begin(), measured.end()).size() + 1, measured.size());
+            if (found.measurements < kMaxMeasurementsPerPoint) {
+                EXPECT_EQ(measured.back(), found.softpot);
+                EXPECT_EQ(std::count(measured.begin(), measured.end(), found.softpot), 2);
+            }
             EXPECT_DOUBLE_EQ(found.reading, curve.reading(found.softpot));
             if (curve.monotonic) {
                 EXPECT_EQ(found.softpot, bestOfAll(curve));
@@ -66,6 +72,32 @@ TEST(SoftpotSearch, FindsTheBestSoftpotOfEveryMonotonicCurveFromAnyStart) {
                           std::abs(curve.reading(s) - curve.target));
             }
         }
+    }
+}
+
+// An instrument whose readings scatter by 2 % around a curve whose steps are smaller than that:
+// the closest single reading is luck, so the answer rests on a line through the readings and on
+// the means of a few readings of the softpots it points at.
+TEST(SoftpotSearch, ANoisyInstrumentIsAveraged) {
+    const auto truth = [](int s) { return 4.0 * std::exp(0.015 * (s - 16)); }; // 5.0 W at 30.9
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 random(seed);
+        std::normal_distribution<double> noise(0.0, 0.02);
+        std::vector<int> measured;
+        const auto found = searchSoftpot(
+            20, 5.0, kMaxMeasurementsPerPoint,
+            [&](int s) {
+                measured.push_back(s);
+                return truth(s) * (1.0 + noise(random));
+            },
+            std::nullopt, true);
+        EXPECT_LE(found.measurements, kMaxMeasurementsPerPoint);
+        EXPECT_NEAR(found.softpot, 31, 2);
+        EXPECT_EQ(found.lastMeasured, measured.back());
+        // The reading given is the mean of several of the answer's.
+        EXPECT_GT(std::count(measured.begin(), measured.end(), found.softpot), 1);
+        EXPECT_NEAR(found.reading, truth(found.softpot), 0.2);
     }
 }
 
