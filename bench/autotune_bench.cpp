@@ -109,7 +109,8 @@ int main(int argc, char* argv[]) {
                 report.measurements.size(), kLatencyMs);
     std::printf("  measurements per point: median %.1f (goal at most %.0f: %s), maximum %zu\n",
                 overall, kMedianGoal, medianMet ? "met" : "MISSED", most);
-    // A squelch answers only open or closed: telling one softpot of 64 takes six readings.
+    // A squelch answers only open or closed: with no guess, telling one softpot of 64 takes six
+    // readings.
     std::printf("    transmit points: median %.1f; squelch points: median %.1f\n",
                 median(report.transmit), median(report.receive));
     std::printf("  all screens: %.1f s (goal under %.0f s: %s)\n", seconds, kSecondsGoal,

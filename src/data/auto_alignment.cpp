@@ -21,6 +21,9 @@ int clampSoftpot(int softpot) {
     return std::clamp(softpot, 0, kMaxSoftpotValue);
 }
 
+// A squelch search from a guess steps out this far before it halves what is left.
+constexpr int kGallopLongest = 4;
+
 // With a noisy instrument: how far from the closest reading a fitted line may move the answer,
 // and how many readings of a softpot make its mean.
 constexpr int kNoisyReach = 2;
@@ -307,7 +310,8 @@ softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurement
 
 squelchSearch searchSquelch(const pointLimits& limits, std::size_t maxMeasurements,
                             std::optional<int>& closingDirection,
-                            const std::function<bool(int, double)>& opensAt) {
+                            const std::function<bool(int, double)>& opensAt,
+                            std::optional<int> guess) {
     const double target = limits.target;
     std::map<int, bool> atTarget; // softpot -> opened with the generator at the target
     int last = 0;
@@ -342,11 +346,32 @@ squelchSearch searchSquelch(const pointLimits& limits, std::size_t maxMeasuremen
         }
         closingDirection = lowOpens ? 1 : -1;
     }
-    // Halving the whole range: without a curve to follow, where the start is says nothing about
-    // where the squelch sits on the target. The ends are probed only when the halving reaches
-    // them, to tell a target out of reach.
+    // The ends are probed only when the search reaches them, to tell a target out of reach.
     int closedSide = *closingDirection > 0 ? kMaxSoftpotValue : 0;
     int openSide = kMaxSoftpotValue - closedSide;
+    if (guess && *guess > 0 && *guess < kMaxSoftpotValue) {
+        // From the guess, steps of 1, 2 and 4 the way the squelch changes: where the guess is
+        // near, the two softpots either side of the target are found at once.
+        int at = *guess;
+        const bool openAtGuess = probe(at);
+        (openAtGuess ? openSide : closedSide) = at;
+        const int towards = openAtGuess ? *closingDirection : -*closingDirection;
+        for (int stride = 1; stride <= kGallopLongest && !full(); stride *= 2) {
+            const int next = at + towards * stride;
+            if (std::abs(next - openSide) >= std::abs(closedSide - openSide) ||
+                std::abs(next - closedSide) >= std::abs(closedSide - openSide)) {
+                break; // at or past the other side already known
+            }
+            const bool opened = probe(next);
+            (opened ? openSide : closedSide) = next;
+            if (opened != openAtGuess) {
+                break;
+            }
+            at = next;
+        }
+    }
+    // Halving what is left: without a curve to follow, nothing tells where in it the squelch
+    // sits on the target.
     while (std::abs(closedSide - openSide) > 1 && !full()) {
         const int middle = (openSide + closedSide) / 2;
         (probe(middle) ? openSide : closedSide) = middle;
@@ -540,7 +565,8 @@ autoAligner::ScreenRun autoAligner::alignScreen(const AlignmentTypeInfo& type) {
                     return opened;
                 };
                 const auto squelch = searchSquelch(*result.limits, settings_.maxMeasurements,
-                                                   closingDirection_, opensAt);
+                                                   closingDirection_, opensAt, previousBest);
+                previousBest = squelch.softpot;
                 if (liveSoftpot != squelch.softpot) {
                     act(session.setValue(i, squelch.softpot),
                         where + ": the best softpot was not set");

@@ -90,10 +90,12 @@ struct squelchSearch {
     int lastMeasured = 0;
 };
 // closingDirection (+1: a higher softpot closes the squelch sooner, -1 the other way) is found
-// at the first point when unknown and kept for the next.
+// at the first point when unknown and kept for the next. guess, the previous point's answer,
+// is where the search starts; without one it halves the whole range.
 squelchSearch searchSquelch(const pointLimits& limits, std::size_t maxMeasurements,
                             std::optional<int>& closingDirection,
-                            const std::function<bool(int, double)>& opensAt);
+                            const std::function<bool(int, double)>& opensAt,
+                            std::optional<int> guess = std::nullopt);
 
 // What a reading may take beyond its settle time: the instrument's own timeout and a margin.
 inline constexpr std::chrono::milliseconds kReadingAllowance{4000};

@@ -15,8 +15,13 @@ namespace {
 inline constexpr double kStepShare = 0.4;
 inline constexpr double kSlopeSpreadLow = 0.8; // slope factor of a point: 0.8-1.2
 inline constexpr double kSlopeSpreadWidth = 0.4;
-inline constexpr double kAimLow = 16.0; // a point's best softpot: 16-42 and a fraction
-inline constexpr double kAimWidth = 26.0;
+// A screen's best softpots lie around a centre of 20-38 and a fraction, tilting by up to 2 steps
+// from one point to the next, each a step either way off that line: they move with frequency as
+// a real radio's do, and never leave 15-44.
+inline constexpr double kCentreLow = 20.0;
+inline constexpr double kCentreWidth = 18.0;
+inline constexpr double kMaxTilt = 2.0;
+inline constexpr double kMaxJitter = 1.0;
 // The curvature never takes more than this share of the weakest slope anywhere in 0-63, so every
 // built-in curve stays strictly monotonic.
 inline constexpr double kCurvatureShare = 0.4;
@@ -81,8 +86,7 @@ std::uint64_t fnv1a(std::span<const std::uint8_t> bytes) {
 
 // Power and deviation grow by a share of themselves per step, which keeps them positive over the
 // whole softpot range; the opening level grows by decibels per step. Both bend gently.
-Curve builtInCurve(const AimRow& row, SplitMix& random) {
-    const double best = kAimLow + kAimWidth * random.uniform();
+Curve builtInCurve(const AimRow& row, double best, SplitMix& random) {
     const double spread = kSlopeSpreadLow + kSlopeSpreadWidth * random.uniform();
     const double bend = 2.0 * random.uniform() - 1.0;
     const double slopeAtAim = kStepShare * row.aim.halfWidth * spread;
@@ -169,13 +173,25 @@ BuiltInAim builtInAim(AlignmentType type) {
 CurveSet CurveSet::builtIn(std::span<const std::uint8_t> serial) {
     CurveSet set;
     const auto radio = fnv1a(serial);
+    // Each screen and each curve draws from a stream of its own, so that a change of one never
+    // moves another.
+    const auto stream = [radio](std::uint64_t index) {
+        return SplitMix(radio ^ (index * 0xD6E8FEB86659FD93ull));
+    };
+    constexpr std::uint64_t kScreenStreams = 0xFF;
     for (const auto& row : kAims) {
+        const auto type = static_cast<std::uint64_t>(row.type);
+        auto screen = stream(type << 8 | kScreenStreams);
+        const double centre = kCentreLow + kCentreWidth * screen.uniform();
+        const double tilt = kMaxTilt * (2.0 * screen.uniform() - 1.0);
         for (std::size_t point = 0; point < kPointCount; ++point) {
-            // Each curve draws from a stream of its own, so that a change of one never moves
-            // another.
-            SplitMix random(radio ^ ((static_cast<std::uint64_t>(row.type) << 8 | point) *
-                                     0xD6E8FEB86659FD93ull));
-            set.curves_[static_cast<std::size_t>(row.type)][point] = builtInCurve(row, random);
+            auto random = stream(type << 8 | point);
+            const double best =
+                centre +
+                tilt * (static_cast<double>(point) - static_cast<double>(kPointCount - 1) / 2.0) +
+                kMaxJitter * (2.0 * random.uniform() - 1.0);
+            set.curves_[static_cast<std::size_t>(row.type)][point] =
+                builtInCurve(row, best, random);
         }
     }
     return set;

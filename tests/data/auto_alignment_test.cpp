@@ -7,6 +7,7 @@
 #include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <random>
 #include <set>
 
@@ -112,6 +113,56 @@ TEST(SoftpotSearch, AFailedReadingEndsTheSearch) {
                                }),
                  instrumentFailure);
     EXPECT_EQ(calls, 3);
+}
+
+// A squelch that tells only whether it opened: from no guess, a good one, a poor one and one at
+// the range's end, with the direction known or still to learn, it ends on the softpot whose
+// opening level is closest to the target, within the readings a point may take.
+TEST(SquelchSearch, FindsTheClosestOpeningFromAnyGuess) {
+    struct Line {
+        const char* name;
+        double atZero;
+        double perStep;
+    };
+    const pointLimits limits{-118.0, -119.0, -117.0};
+    for (const Line line : {Line{"rising", -130.3, 0.55}, Line{"falling", -104.1, -0.47},
+                            Line{"steep", -140.0, 1.9}}) {
+        const auto opening = [&](int s) { return line.atZero + line.perStep * s; };
+        int best = 0;
+        for (int s = 1; s <= 63; ++s) {
+            if (std::abs(opening(s) - limits.target) < std::abs(opening(best) - limits.target)) {
+                best = s;
+            }
+        }
+        for (const bool directionKnown : {false, true}) {
+            for (const std::optional<int> guess :
+                 {std::optional<int>{}, std::optional{best}, std::optional{best + 3},
+                  std::optional{best - 11}, std::optional{0}, std::optional{63}}) {
+                SCOPED_TRACE(std::string(line.name) + (directionKnown ? ", known" : ", to learn") +
+                             ", guess " + (guess ? std::to_string(*guess) : "none"));
+                std::optional<int> direction;
+                if (directionKnown) {
+                    direction = line.perStep > 0 ? 1 : -1;
+                }
+                std::set<int> read;
+                const auto found = searchSquelch(
+                    limits, kMaxMeasurementsPerPoint, direction,
+                    [&](int s, double level) {
+                        read.insert(s);
+                        return level >= opening(s);
+                    },
+                    guess);
+                EXPECT_EQ(found.softpot, best);
+                EXPECT_NEAR(found.openingLevel, opening(best), kSquelchResolution);
+                EXPECT_EQ(found.measurements, read.size());
+                EXPECT_LE(found.measurements, kMaxMeasurementsPerPoint);
+                EXPECT_EQ(direction, line.perStep > 0 ? 1 : -1);
+                if (guess == best && directionKnown) {
+                    EXPECT_LE(found.measurements, 2u) << "a good guess is found at once";
+                }
+            }
+        }
+    }
 }
 
 TEST(AutoAlignResults, CsvHasOneLinePerPointAndLeavesWhatIsUnknownEmpty) {
