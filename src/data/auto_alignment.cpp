@@ -24,9 +24,7 @@ int clampSoftpot(int softpot) {
 // A squelch search from a guess steps out this far before it halves what is left.
 constexpr int kGallopLongest = 4;
 
-// With a noisy instrument: how far from the closest reading a fitted line may move the answer,
-// and how many readings of a softpot make its mean.
-constexpr int kNoisyReach = 2;
+// With a noisy instrument: how many readings of a softpot make its mean.
 constexpr std::size_t kNoisySamples = 4;
 // The readings within this many steps of the answer make its fitted line.
 constexpr int kFitReach = 8;
@@ -287,8 +285,10 @@ softpotSearch searchSoftpot(int start, double target, std::size_t maxMeasurement
     if (const auto fit = leastSquares(near); fit && std::abs(fit->slope) > 1e-12) {
         const int fitted = clampSoftpot(
             static_cast<int>(std::lround((shape(target) - fit->intercept) / fit->slope)));
-        if (fitted != chosen && std::abs(fitted - chosen) <= kNoisyReach) {
-            candidates.push_back(fitted);
+        // Beyond the readings that drew it the line is a guess: no further than they reach.
+        const int within = std::clamp(fitted, chosen - kFitReach, chosen + kFitReach);
+        if (within != chosen) {
+            candidates.push_back(within);
         }
     }
     while (!full()) {
