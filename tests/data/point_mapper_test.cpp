@@ -1,44 +1,15 @@
-// The point mappers: the test channel table by its rule, the live requests of assignFrequency,
-// the programmed addresses, and the mapping errors.
+// The point mappers against the virtual radio: the live requests of assignFrequency, the
+// programmed addresses, and the mapping errors.
 #include "core_fixture.h"
 #include "data/point_mappers.h"
 #include "data/text_exception.h"
 #include "link/radio_link.h"
-
-#include <cstring>
 
 namespace kavrin {
 namespace {
 
 using test::CoreTest;
 using Trace = std::vector<std::string>;
-
-std::uint16_t word(std::uint8_t low, std::uint8_t high) {
-    return static_cast<std::uint16_t>(low | high << 8);
-}
-
-TEST(TestChannelTable, FollowsTheSynthesizerRule) {
-    const auto band0F1 = testChannelRecord(0, 0);
-    EXPECT_EQ(word(band0F1.secondWordLow, band0F1.secondWordHigh), 170);
-    EXPECT_EQ(band0F1.secondRemainder, 0);
-    EXPECT_EQ(word(band0F1.firstWordLow, band0F1.firstWordHigh), 226);
-    EXPECT_EQ(band0F1.firstRemainder, 48);
-    EXPECT_EQ(band0F1.nibbleLow, 1);
-    EXPECT_EQ(band0F1.nibbleHigh, 1);
-
-    const auto band5F1 = testChannelRecord(5, 0);
-    EXPECT_EQ(word(band5F1.secondWordLow, band5F1.secondWordHigh), 507);
-    EXPECT_EQ(band5F1.secondRemainder, 64);
-    EXPECT_EQ(word(band5F1.firstWordLow, band5F1.firstWordHigh), 451);
-    EXPECT_EQ(band5F1.firstRemainder, 16);
-
-    // Receive records equal transmit records; missing points are all zero.
-    const auto receive = testChannelRecord(5, kReceiveRecordBase);
-    EXPECT_EQ(std::memcmp(&receive, &band5F1, sizeof receive), 0);
-    const TestChannelRecord zero{};
-    const auto missing = testChannelRecord(1, 3);
-    EXPECT_EQ(std::memcmp(&missing, &zero, sizeof zero), 0);
-}
 
 class MapperTest : public CoreTest {
 protected:

@@ -1,10 +1,9 @@
-// Port discovery: completing entries, the CP210x walk with Windows-style names, virtual radios.
+// Port discovery without a radio: completing entries and the CP210x walk with Windows-style
+// names. The virtual radios' side is in virtual_port_discovery_test.cpp.
 #include "link/port_discovery.h"
-#include "link/virtual_ports.h"
-#include "support/sim_radio.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace kavrin {
 namespace {
@@ -79,31 +78,6 @@ INSTANTIATE_TEST_SUITE_P(
         WalkCase{"PlainPortNeverChosen", {entry("COM3", "")}, -1, "untouched"},
         WalkCase{"NtFallbackHasNoBridge", ntFallbackPorts(), -1, "untouched"}),
     [](const auto& row) { return std::string(row.param.name); });
-
-TEST(VirtualPorts, RunningRadiosAreListedAsCp210xPortsAndStaleOnesAreNot) {
-    test::IsolatedPorts ports;
-    {
-        // A registration left behind by a radio whose process is gone.
-        std::ofstream stale(ports.directory().toStdString() + "/vradio-1.port");
-        stale << "name=vradio-1\npath=/dev/pts/999\npid=999999999\n";
-    }
-    test::SimRadio radio(ports);
-
-    PortList list;
-    std::string failure;
-    ASSERT_TRUE(enumeratePorts(list, failure));
-    ASSERT_EQ(list.size(), 1u) << "hardware ports or the stale radio were listed";
-    EXPECT_EQ(list[0].devicePath, radio.devicePath().toStdString());
-    EXPECT_NE(list[0].friendlyName.find("CP210x"), std::string::npos);
-    EXPECT_EQ(list[0].description, kVirtualPortDescription);
-
-    std::string name;
-    ASSERT_EQ(findRadioPort(name), 0);
-    EXPECT_EQ(list[0].friendlyName, std::string(kVirtualPortDescription) + " (" + name + ")");
-
-    radio.stop();
-    EXPECT_EQ(findRadioPort(name), -1);
-}
 
 } // namespace
 } // namespace kavrin
