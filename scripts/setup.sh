@@ -13,6 +13,8 @@ packages=(
     googletest libgtest-dev libgmock-dev
     clang lld libclang-rt-dev clang-format
     fonts-liberation
+    # The Windows cross-build of the core (scripts/windows-test.sh) and wine to run its tests.
+    g++-mingw-w64-x86-64 wine wine64
 )
 
 missing=()
