@@ -51,7 +51,7 @@ class ReportTest : public ::testing::Test {
 protected:
     void expectGolden(const char* name) {
         const std::string text = reportText(record);
-        const fs::path golden = fs::path(__FILE__).parent_path() / "golden" / name;
+        const fs::path golden = fs::path(KAVRIN_GOLDEN_DIR) / name;
         ASSERT_TRUE(fs::exists(golden)) << golden;
         EXPECT_EQ(text, readBytes(golden)) << name;
         // Every line end is CR LF, the last line included.
