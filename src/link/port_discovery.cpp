@@ -4,9 +4,44 @@
 
 #include "link/exceptions.h"
 #include "link/log.h"
+#include "link/port_diagnosis.h"
 #include "link/virtual_ports.h"
 
+#include <algorithm>
+#include <mutex>
+
 namespace kavrin {
+
+namespace {
+
+std::mutex chosenPortMutex;
+std::string chosenPort;
+
+} // namespace
+
+void setChosenRadioPort(std::string name) {
+    const std::lock_guard lock(chosenPortMutex);
+    chosenPort = std::move(name);
+}
+
+std::string chosenRadioPort() {
+    const std::lock_guard lock(chosenPortMutex);
+    return chosenPort;
+}
+
+ScopedRadioPort::ScopedRadioPort(std::string name) : previous_(chosenRadioPort()) {
+    setChosenRadioPort(std::move(name));
+}
+
+ScopedRadioPort::~ScopedRadioPort() {
+    setChosenRadioPort(std::move(previous_));
+}
+
+const PortInfo* findPortNamed(const PortList& ports, std::string_view name) {
+    const auto it = std::find_if(ports.begin(), ports.end(),
+                                 [name](const PortInfo& port) { return port.portName == name; });
+    return it == ports.end() ? nullptr : &*it;
+}
 
 void completePortEntries(PortList& ports) {
     for (auto& port : ports) {
@@ -64,6 +99,7 @@ int findRadioPortIn(const PortList& ports, std::string_view marker, std::string&
 }
 
 int findRadioPort(std::string& portName) {
+    forgetLinkFailure();
     PortList ports;
     std::string failure;
     if (!enumeratePorts(ports, failure)) {
@@ -74,10 +110,24 @@ int findRadioPort(std::string& portName) {
         log::debug(log::Channel::Discovery,
                    "found " + port.friendlyName + " at " + port.devicePath);
     }
-    const int found = findRadioPortIn(ports, kPortNameMarker, portName);
+    const auto chosen = chosenRadioPort();
+    int found = -1;
+    if (chosen.empty()) {
+        found = findRadioPortIn(ports, kPortNameMarker, portName);
+    } else if (findPortNamed(ports, chosen) != nullptr) {
+        portName = chosen;
+        found = 0;
+    }
     if (found != 0) {
         log::info(log::Channel::Discovery,
-                  "no CP210x port among " + std::to_string(ports.size()) + " ports");
+                  (chosen.empty() ? "no CP210x port among " : "no port " + chosen + " among ") +
+                      std::to_string(ports.size()) + " ports");
+        auto checks = removeStaleRegistrations();
+        const auto listed = diagnosePortList(ports, chosen).checks;
+        checks.insert(checks.end(), listed.begin(), listed.end());
+        const auto details = diagnosisText(checks);
+        log::info(log::Channel::Discovery, details);
+        rememberLinkFailure(details);
     }
     return found;
 }

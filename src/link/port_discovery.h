@@ -32,9 +32,31 @@ inline constexpr std::string_view kPortNameMarker = "(";
 // failing step (for logs only; the user is never shown it).
 bool enumeratePorts(PortList& ports, std::string& failure);
 
-// Returns 0 with the port name of the first CP210x port in the list, -1 when there is none.
+// Returns 0 with the port name of the first CP210x port in the list (or of the chosen port, see
+// below), -1 when there is none; the log then carries the ports' diagnosis, and
+// takeLinkFailureDetails (port_diagnosis.h) gives it once.
 // A failing enumeration throws GeneralCommunicationError: it is a link failure, not "no radio".
 int findRadioPort(std::string& portName);
+
+// The entry whose port name is `name`; null when there is none.
+const PortInfo* findPortNamed(const PortList& ports, std::string_view name);
+
+// A port chosen by name replaces the CP210x search for the whole process, so that several
+// benches on one PC each drive their own radio (kavrin-cli --port). Empty: the search.
+void setChosenRadioPort(std::string name);
+std::string chosenRadioPort();
+
+// Chooses the port for its lifetime and restores the previous choice afterwards.
+class ScopedRadioPort {
+public:
+    explicit ScopedRadioPort(std::string name);
+    ~ScopedRadioPort();
+    ScopedRadioPort(const ScopedRadioPort&) = delete;
+    ScopedRadioPort& operator=(const ScopedRadioPort&) = delete;
+
+private:
+    std::string previous_;
+};
 
 // The walk of findRadioPort over a given list, with the port-name marker as a parameter so the
 // rule can be checked with any platform's names.

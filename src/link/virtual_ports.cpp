@@ -55,7 +55,8 @@ bool isProcessRunning(long long pid) {
 
 namespace {
 
-std::optional<VirtualPort> readRegistration(const fs::path& file) {
+// The registration's fields, whether or not its process still runs.
+std::optional<VirtualPort> readRegistrationFile(const fs::path& file) {
     std::ifstream in(file);
     if (!in) {
         return std::nullopt;
@@ -77,7 +78,15 @@ std::optional<VirtualPort> readRegistration(const fs::path& file) {
             port.pid = std::strtoll(value.c_str(), nullptr, 10);
         }
     }
-    if (port.name.empty() || port.devicePath.empty() || !isProcessRunning(port.pid)) {
+    if (port.name.empty() || port.devicePath.empty()) {
+        return std::nullopt;
+    }
+    return port;
+}
+
+std::optional<VirtualPort> readRegistration(const fs::path& file) {
+    auto port = readRegistrationFile(file);
+    if (port && !isProcessRunning(port->pid)) {
         return std::nullopt;
     }
     return port;
@@ -110,6 +119,27 @@ std::optional<VirtualPort> findVirtualPort(const std::string& name) {
         return std::nullopt;
     }
     return readRegistration(virtualPortDirectory() / (name + kVirtualPortExtension));
+}
+
+std::vector<VirtualPort> removeStaleVirtualPorts() {
+    std::vector<VirtualPort> removed;
+    std::error_code ec;
+    fs::directory_iterator it(virtualPortDirectory(), ec);
+    if (ec) {
+        return removed;
+    }
+    for (const auto& entry : it) {
+        if (entry.path().extension() != kVirtualPortExtension) {
+            continue;
+        }
+        auto port = readRegistrationFile(entry.path());
+        if (port && !isProcessRunning(port->pid) && fs::remove(entry.path(), ec)) {
+            removed.push_back(std::move(*port));
+        }
+    }
+    std::sort(removed.begin(), removed.end(),
+              [](const VirtualPort& a, const VirtualPort& b) { return a.name < b.name; });
+    return removed;
 }
 
 fs::path registerVirtualPort(const VirtualPort& port, std::string& error) {

@@ -32,6 +32,9 @@ std::vector<VirtualPort> listVirtualPorts();
 
 std::optional<VirtualPort> findVirtualPort(const std::string& name);
 
+// Deletes the registrations whose process is gone and returns what they said, sorted by name.
+std::vector<VirtualPort> removeStaleVirtualPorts();
+
 // Writes the registration atomically (temporary file, then rename), so that discovery never
 // reads half a file. Returns the path written, empty on failure.
 std::filesystem::path registerVirtualPort(const VirtualPort& port, std::string& error);

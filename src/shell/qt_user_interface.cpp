@@ -1,6 +1,8 @@
 // Message boxes, the busy cursor and the painting pause.
 #include "shell/qt_user_interface.h"
 
+#include "link/port_diagnosis.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
@@ -14,16 +16,30 @@ QMessageBox::Icon boxIcon(MessageIcon icon) {
 }
 } // namespace
 
+std::unique_ptr<QMessageBox> makeMessageBox(const std::string& text, const std::string& title,
+                                            MessageIcon icon, QMessageBox::StandardButtons buttons,
+                                            QWidget* owner) {
+    auto box = std::make_unique<QMessageBox>(boxIcon(icon), QString::fromStdString(title),
+                                             QString::fromStdString(text), buttons, owner);
+    // The link's open failures are the warnings that follow its diagnosis at once; any other
+    // warning finds none, as every search starts by forgetting the last one.
+    if (icon == MessageIcon::Exclamation) {
+        if (const auto details = takeLinkFailureDetails(); !details.empty()) {
+            box->setDetailedText(QString::fromStdString(details));
+        }
+    }
+    return box;
+}
+
 void QtMessages::showMessage(const std::string& text, const std::string& title, MessageIcon icon) {
-    QMessageBox box(boxIcon(icon), QString::fromStdString(title), QString::fromStdString(text),
-                    QMessageBox::Ok, owner_);
-    box.exec();
+    makeMessageBox(text, title, icon, QMessageBox::Ok, owner_)->exec();
 }
 
 Answer QtMessages::ask(const std::string& text, const std::string& title, MessageIcon icon) {
-    QMessageBox box(boxIcon(icon), QString::fromStdString(title), QString::fromStdString(text),
-                    QMessageBox::Ok | QMessageBox::Cancel, owner_);
-    return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+    return makeMessageBox(text, title, icon, QMessageBox::Ok | QMessageBox::Cancel, owner_)
+                       ->exec() == QMessageBox::Ok
+               ? Answer::Ok
+               : Answer::Cancel;
 }
 
 void QtBusyCursor::showBusy() {

@@ -5,10 +5,19 @@
 #include "data/user_interface.h"
 #include "link/user_messages.h"
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 namespace kavrin::shell {
+
+// The box QtMessages shows. A warning takes the diagnosis of the link open that just failed
+// (takeLinkFailureDetails) as the text behind its "Show Details..." button; the message itself
+// stays as given.
+std::unique_ptr<QMessageBox> makeMessageBox(const std::string& text, const std::string& title,
+                                            MessageIcon icon, QMessageBox::StandardButtons buttons,
+                                            QWidget* owner);
 
 // Modal message boxes owned by the main window; tests replace the whole interface.
 class QtMessages final : public IUserMessages {

@@ -2,9 +2,12 @@
 // screen reading a virtual radio, one screen at a time, recent files, archives from the command
 // line and from a drop, F1 help, and the read-only report window that prints.
 #include "data/archive.h"
+#include "link/exceptions.h"
+#include "link/radio_link.h"
 #include "shell/application.h"
 #include "shell/commands.h"
 #include "shell/help_window.h"
+#include "shell/qt_user_interface.h"
 #include "support/isolated_settings.h"
 #include "support/recording_messages.h"
 #include "support/sim_radio.h"
@@ -75,6 +78,33 @@ private slots:
         app.reset();
         radio.reset();
         ports.reset();
+    }
+
+    // The no-device box keeps its text; the failed search's diagnosis is behind "Show
+    // Details...", once, and only a warning takes it.
+    void linkFailureBoxCarriesTheDiagnosisAsItsDetails() {
+        bool failed = false;
+        {
+            const ScopedUserMessages scope(*messages);
+            try {
+                radioLink link;
+            } catch (const GeneralCommunicationError&) {
+                failed = true;
+            }
+        }
+        QVERIFY(failed);
+        const auto information =
+            makeMessageBox("Note", "Kavrin", MessageIcon::Information, QMessageBox::Ok, nullptr);
+        QVERIFY(information->detailedText().isEmpty());
+        const auto box =
+            makeMessageBox("No device detected. Please check the connection.", "Kavrin",
+                           MessageIcon::Exclamation, QMessageBox::Ok, nullptr);
+        QCOMPARE(box->text(), QString("No device detected. Please check the connection."));
+        QVERIFY2(box->detailedText().startsWith("PROBLEM  No CP210x USB-UART bridge"),
+                 qPrintable(box->detailedText()));
+        const auto next =
+            makeMessageBox("Other", "Kavrin", MessageIcon::Exclamation, QMessageBox::Ok, nullptr);
+        QVERIFY(next->detailedText().isEmpty());
     }
 
     void menusToolbarAndCaption() {

@@ -1,11 +1,13 @@
 // The serial backend of the serial manager: real serial devices through QSerialPort.
 #include "link/log.h"
 #include "link/port_access.h"
+#include "link/port_diagnosis.h"
 #include "link/radio_service.h"
 #include "link/virtual_ports.h"
 
 #include <QFileInfo>
 #include <QSerialPort>
+#include <QSerialPortInfo>
 #include <QString>
 #include <map>
 
@@ -151,8 +153,10 @@ std::int32_t IPortAccess::Open(const std::wstring& portName, std::int32_t portKi
     }
     const std::string name(portName.begin(), portName.end());
     QString location = QString::fromStdString(name);
+    long long radioPid = 0; // a virtual radio holds its own terminal open
     if (const auto radio = findVirtualPort(name)) {
         location = QString::fromStdString(radio->devicePath);
+        radioPid = radio->pid;
     } else if (virtualPortsOnly()) {
         log::warning(log::Channel::Serial, "no virtual radio named " + name);
         return kServicePortError;
@@ -161,9 +165,13 @@ std::int32_t IPortAccess::Open(const std::wstring& portName, std::int32_t portKi
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(location);
     if (!port->open(QIODevice::ReadWrite)) {
-        log::warning(log::Channel::Serial, "cannot open " + name + " (" +
-                                               port->portName().toStdString() +
-                                               "): " + openFailureReason(*port, location));
+        const auto reason = "cannot open " + name + " (" + port->portName().toStdString() +
+                            "): " + openFailureReason(*port, location);
+        log::warning(log::Channel::Serial, reason);
+        const auto details = diagnosisText(
+            diagnoseDevice(name, QSerialPortInfo(*port).systemLocation().toStdString(), radioPid));
+        log::info(log::Channel::Serial, details);
+        rememberLinkFailure(reason + "\n" + details);
         return kServicePortError;
     }
     const bool configured =
