@@ -3,6 +3,7 @@
 
 #include "cli/autotune.h"
 #include "cli/command_support.h"
+#include "cli/doctor.h"
 #include "cli/history_commands.h"
 #include "cli/interrupt.h"
 #include "cli/tune.h"
@@ -13,12 +14,14 @@
 #include "data/serial_programming.h"
 #include "link/exceptions.h"
 #include "link/log.h"
+#include "link/port_diagnosis.h"
 #include "link/port_discovery.h"
 #include "pdf/pdf_report.h"
 
 #include <QLocale>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <set>
@@ -28,11 +31,15 @@ namespace kavrin::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: kavrin-cli [--verbose] [--history URL] COMMAND [ARGUMENTS]\n"
+    "Usage: kavrin-cli [--verbose] [--history URL] [--port NAME] COMMAND [ARGUMENTS]\n"
     "\n"
     "Commands:\n"
     "  ports                              list the serial ports and the one the radio\n"
-    "                                     search picks\n"
+    "                                     search picks; with --verbose also why a port\n"
+    "                                     cannot be used\n"
+    "  doctor                             check the cable and the radio step by step: one\n"
+    "                                     line per check, OK or PROBLEM with its fix; exit\n"
+    "                                     0 when the radio answers\n"
     "  fw-version                         show the radio's firmware version\n"
     "  reset                              reset the radio\n"
     "  read [--save FILE.spa] [--report FILE]\n"
@@ -77,18 +84,22 @@ constexpr const char* kUsage =
     "                                     passed (--yes answers \"Program Radio?\"); exit 1\n"
     "                                     when a point failed or the run stopped\n"
     "\n"
-    "Options:\n"
+    "Options (anywhere on the line):\n"
     "  --verbose        log every frame, retry and port decision to standard error\n"
+    "  --port NAME      drive the radio on the port NAME as ports lists it, instead of the\n"
+    "                   first CP210x cable (several benches on one PC)\n"
     "  --history URL    where every read and change of a radio is recorded:\n"
     "                   sqlite:PATH, postgresql://USER@HOST[:PORT]/DBNAME (password\n"
     "                   from PGPASSWORD or ~/.pgpass) or none; default the history/url\n"
     "                   setting, else history.sqlite in the per-user data folder\n"
     "  --help           show this text\n"
+    "  --version        show the program's version\n"
     "\n"
     "Environment:\n"
     "  KAVRIN_VIRTUAL_PORTS  directory of virtual radios; when set, only they are listed\n"
     "  KAVRIN_DEBUG          as --verbose\n"
     "  KAVRIN_HISTORY        as --history, which wins over it\n"
+    "  KAVRIN_PORT           as --port, which wins over it\n"
     "\n"
     "Exit status: 0 success, 1 the work failed or was cancelled, 2 bad command line,\n"
     "130 tune, program or history restore ended by Ctrl-C (a second Ctrl-C ends at once,\n"
@@ -104,7 +115,13 @@ struct CommandSpec {
     std::set<std::string> valueOptions;
     std::set<std::string> flagOptions;
     std::function<int(Console&, const Arguments&)> run;
+    // Whether the command talks to the radio: a chosen port must then be there.
+    std::function<bool(const Arguments&)> drivesRadio = [](const Arguments&) { return false; };
 };
+
+bool always(const Arguments&) {
+    return true;
+}
 
 std::optional<Arguments> parse(const CommandSpec& command, const std::vector<std::string>& words,
                                std::string& problem) {
@@ -137,24 +154,63 @@ std::optional<Arguments> parse(const CommandSpec& command, const std::vector<std
     return parsed;
 }
 
-int portsCommand(Console& console, const Arguments&) {
+void printPorts(std::ostream& out, const PortList& ports) {
+    for (const auto& port : ports) {
+        out << port.portName << '\t' << port.friendlyName << '\t' << port.devicePath
+            << (port.isUsb != 0 ? "\tusb" : "") << '\n';
+    }
+}
+
+int portsCommand(Console& console, const Arguments& arguments) {
+    // The diagnosis first: it removes the registrations of virtual radios that are gone.
+    std::optional<PortDiagnosis> diagnosis;
+    if (arguments.verbose) {
+        diagnosis = diagnosePorts(arguments.port.value_or(std::string{}));
+    }
     PortList ports;
     std::string failure;
     if (!enumeratePorts(ports, failure)) {
         console.err << "Port enumeration failed: " << failure << '\n';
         return kExitFailed;
     }
-    for (const auto& port : ports) {
-        console.out << port.portName << '\t' << port.friendlyName << '\t' << port.devicePath
-                    << (port.isUsb != 0 ? "\tusb" : "") << '\n';
+    console.out << "Port\tName\tDevice\tUSB\n";
+    printPorts(console.out, ports);
+    if (diagnosis) {
+        console.out << "\nDiagnosis:\n" << diagnosisText(diagnosis->checks) << '\n';
     }
     std::string radioPort;
-    if (findRadioPortIn(ports, kPortNameMarker, radioPort) != 0) {
+    if (arguments.port) {
+        if (findPortNamed(ports, *arguments.port) != nullptr) {
+            radioPort = *arguments.port;
+        }
+    } else {
+        findRadioPortIn(ports, kPortNameMarker, radioPort);
+    }
+    if (radioPort.empty()) {
         console.out << "Radio port: none\n";
         return kExitFailed;
     }
     console.out << "Radio port: " << radioPort << '\n';
     return kExitOk;
+}
+
+// A chosen port that is not there ends the command before it touches any radio.
+bool chosenPortPresent(Console& console, const std::string& name) {
+    PortList ports;
+    std::string failure;
+    if (!enumeratePorts(ports, failure)) {
+        console.err << "Port enumeration failed: " << failure << '\n';
+        return false;
+    }
+    if (findPortNamed(ports, name) != nullptr) {
+        return true;
+    }
+    console.err << "kavrin-cli: there is no port named '" << name << "'; the ports are:\n";
+    printPorts(console.err, ports);
+    if (ports.empty()) {
+        console.err << "(none)\n";
+    }
+    return false;
 }
 
 template <typename Command> int utilityCommand(Console& console, Command command) {
@@ -284,6 +340,7 @@ int setSerialCommand(Console& console, const Arguments& arguments) {
 const std::map<std::string, CommandSpec>& commands() {
     static const std::map<std::string, CommandSpec> table{
         {"ports", {0, 0, {}, {}, portsCommand}},
+        {"doctor", {0, 0, {}, {}, doctorCommand}},
         {"fw-version",
          {0,
           0,
@@ -293,7 +350,8 @@ const std::map<std::string, CommandSpec>& commands() {
               return utilityCommand(console, [](const UserInterface& ui) {
                   return firmwareVersionCommand(ui).has_value();
               });
-          }}},
+          },
+          always}},
         {"reset",
          {0,
           0,
@@ -301,25 +359,36 @@ const std::map<std::string, CommandSpec>& commands() {
           {},
           [](Console& console, const Arguments&) {
               return utilityCommand(console, resetRadioCommand);
-          }}},
-        {"read", {0, 0, {"--save", "--report"}, {}, readCommand}},
-        {"program", {1, 0, {}, {"--yes"}, programCommand}},
+          },
+          always}},
+        {"read", {0, 0, {"--save", "--report"}, {}, readCommand, always}},
+        {"program", {1, 0, {}, {"--yes"}, programCommand, always}},
         {"report", {1, 0, {"--output", "--pdf"}, {}, reportCommand}},
         {"show", {1, 0, {}, {}, showCommand}},
-        {"set-serial", {1, 0, {}, {}, setSerialCommand}},
+        {"set-serial", {1, 0, {}, {}, setSerialCommand, always}},
         {"tune",
          {0,
           1,
           {"--archive", "--point", "--value", "--watchdog", "--hold"},
           {"--list", "--key", "--program", "--yes"},
-          tuneCommand}},
-        {"history", {0, 3, {"--serial", "--save"}, {"--yes"}, historyCommand}},
+          tuneCommand,
+          [](const Arguments& arguments) { return !arguments.flag("--list"); }}},
+        {"history",
+         {0,
+          3,
+          {"--serial", "--save"},
+          {"--yes"},
+          historyCommand,
+          [](const Arguments& arguments) {
+              return !arguments.positional.empty() && arguments.positional[0] == "restore";
+          }}},
         {"autotune",
          {0,
           0,
           {"--screen", "--monitor", "--profile", "--limits", "--settle-ms", "--results"},
           {"--all", "--yes"},
-          autotuneCommand}},
+          autotuneCommand,
+          always}},
     };
     return table;
 }
@@ -422,48 +491,89 @@ bool readRadio(ConsoleCore& session, Console& console) {
 }
 
 int run(const std::vector<std::string>& arguments, Console& console) {
+    // The global options may stand anywhere; every other word belongs to the command, and a
+    // value option of the command takes the next word whatever it looks like.
     std::vector<std::string> rest;
     std::optional<std::string> history;
+    std::optional<std::string> port;
+    bool verbose = false;
+    bool help = false;
+    bool version = false;
+    const CommandSpec* command = nullptr;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const auto& argument = arguments[i];
-        if (rest.empty() && argument == "--history") {
+        if (argument == "--history" || argument == "--port") {
             if (i + 1 == arguments.size()) {
-                console.err << "kavrin-cli: --history needs a value\n";
+                console.err << "kavrin-cli: " << argument << " needs a value\n";
                 return kExitUsage;
             }
-            history = arguments[++i];
-            const auto url = parseHistoryUrl(QString::fromStdString(*history));
-            if (!url.url) {
-                console.err << "kavrin-cli: --history: " << url.error.toStdString() << '\n';
-                return kExitUsage;
-            }
-        } else if (rest.empty() && (argument == "--verbose" || argument == "-v")) {
-            log::enableVerbose();
-        } else if (rest.empty() && (argument == "--help" || argument == "-h")) {
-            console.out << kUsage;
-            return kExitOk;
+            (argument == "--history" ? history : port) = arguments[++i];
+        } else if (argument == "--verbose" || argument == "-v") {
+            verbose = true;
+        } else if (argument == "--help" || argument == "-h") {
+            help = true;
+        } else if (argument == "--version") {
+            version = true;
         } else {
+            if (rest.empty()) {
+                const auto it = commands().find(argument);
+                command = it == commands().end() ? nullptr : &it->second;
+            } else if (command != nullptr && command->valueOptions.count(argument) != 0 &&
+                       i + 1 < arguments.size()) {
+                rest.push_back(argument);
+                rest.push_back(arguments[++i]);
+                continue;
+            }
             rest.push_back(argument);
         }
+    }
+    if (help) {
+        console.out << kUsage;
+        return kExitOk;
+    }
+    if (version) {
+        console.out << "kavrin-cli " << KAVRIN_VERSION << '\n';
+        return kExitOk;
+    }
+    if (history) {
+        const auto url = parseHistoryUrl(QString::fromStdString(*history));
+        if (!url.url) {
+            console.err << "kavrin-cli: --history: " << url.error.toStdString() << '\n';
+            return kExitUsage;
+        }
+    }
+    if (!port) {
+        if (const char* fromEnvironment = std::getenv("KAVRIN_PORT");
+            fromEnvironment != nullptr && *fromEnvironment != '\0') {
+            port = fromEnvironment;
+        }
+    }
+    if (verbose) {
+        log::enableVerbose();
     }
     if (rest.empty()) {
         console.err << kUsage;
         return kExitUsage;
     }
-    const auto it = commands().find(rest.front());
-    if (it == commands().end()) {
+    if (command == nullptr) {
         console.err << "kavrin-cli: unknown command '" << rest.front() << "'\n\n" << kUsage;
         return kExitUsage;
     }
     std::string problem;
-    auto parsed = parse(it->second, {rest.begin() + 1, rest.end()}, problem);
+    auto parsed = parse(*command, {rest.begin() + 1, rest.end()}, problem);
     if (!parsed) {
         console.err << "kavrin-cli " << rest.front() << ": " << problem << '\n';
         return kExitUsage;
     }
     parsed->history = history;
+    parsed->port = port;
+    parsed->verbose = verbose;
+    if (port && command->drivesRadio(*parsed) && !chosenPortPresent(console, *port)) {
+        return kExitFailed;
+    }
+    const ScopedRadioPort chosen(port.value_or(std::string{}));
     try {
-        return it->second.run(console, *parsed);
+        return command->run(console, *parsed);
     } catch (const Exception& failure) {
         console.err << "kavrin-cli: radio link error " << failure.errorValue() << '\n';
         return kExitFailed;

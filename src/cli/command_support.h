@@ -24,6 +24,10 @@ struct Arguments {
     std::set<std::string> flags;
     // The global --history option, for every command that records or reads the history.
     std::optional<std::string> history;
+    // The global --port option (or KAVRIN_PORT): the port that replaces the CP210x search.
+    std::optional<std::string> port;
+    // The global --verbose option.
+    bool verbose = false;
 
     std::optional<std::string> value(const std::string& name) const {
         const auto it = values.find(name);

@@ -154,7 +154,7 @@ TEST_F(CliTest, RadioFailuresExitNonZeroWithTheirMessages) {
 }
 
 TEST_F(CliTest, PortsNamesTheRadioPort) {
-    EXPECT_EQ(runCli({"ports"}).out, "Radio port: none\n");
+    EXPECT_EQ(runCli({"ports"}).out, "Port\tName\tDevice\tUSB\nRadio port: none\n");
     test::SimRadio radio(ports);
     const auto run = runCli({"ports"});
     EXPECT_EQ(run.exitCode, 0);
