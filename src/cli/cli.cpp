@@ -176,7 +176,7 @@ int portsCommand(Console& console, const Arguments& arguments) {
     console.out << "Port\tName\tDevice\tUSB\n";
     printPorts(console.out, ports);
     if (diagnosis) {
-        console.out << "\nDiagnosis:\n" << diagnosisText(diagnosis->checks) << '\n';
+        console.out << "\nDiagnosis:\n" << diagnosisText(diagnosis->checks) << "\n\n";
     }
     std::string radioPort;
     if (arguments.port) {

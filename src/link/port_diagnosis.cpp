@@ -228,7 +228,7 @@ std::string checkLine(const PortCheck& check) {
 std::string diagnosisText(const std::vector<PortCheck>& checks) {
     std::string text;
     for (const auto& check : checks) {
-        text += checkLine(check) + '\n';
+        text += (text.empty() ? "" : "\n") + checkLine(check);
     }
     return text;
 }

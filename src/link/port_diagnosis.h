@@ -44,7 +44,8 @@ PortDiagnosis diagnosePortList(const PortList& ports, const std::string& chosenP
 std::vector<PortCheck> diagnoseDevice(const std::string& portName, const std::string& devicePath,
                                       long long ownerPid);
 
-// "OK       finding" or "PROBLEM  finding Fix: fix", one line per check.
+// "OK       finding" or "PROBLEM  finding Fix: fix", one line per check, the lines joined by
+// newlines without a last one.
 std::string checkLine(const PortCheck& check);
 std::string diagnosisText(const std::vector<PortCheck>& checks);
 
