@@ -141,9 +141,7 @@ void CAlignmentScreen::buildForm(const QIcon& pttPicture, const QIcon& programPi
         auto* label = new QLabel(item.text, this);
         label->setGeometry(item.rect);
         label->setFont(screenFont());
-        // The form's font is wider than the one the rectangles were drawn for: a heading keeps
-        // its place but is never cut.
-        label->resize(std::max(item.rect.width(), label->sizeHint().width()), item.rect.height());
+        fitToText(*label);
         label->setAccessibleName(item.text);
         statics_.push_back(label);
     }

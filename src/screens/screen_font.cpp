@@ -1,6 +1,9 @@
 // The form screens' font.
 #include "screens/screen_font.h"
 
+#include <QLabel>
+#include <algorithm>
+
 namespace kavrin::screens {
 
 const QFont& screenFont() {
@@ -12,6 +15,10 @@ const QFont& screenFont() {
         return f;
     }();
     return font;
+}
+
+void fitToText(QLabel& label) {
+    label.resize(std::max(label.width(), label.sizeHint().width()), label.height());
 }
 
 } // namespace kavrin::screens

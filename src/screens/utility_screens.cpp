@@ -55,6 +55,7 @@ CSerialNoProgram::CSerialNoProgram(const QIcon& updatePicture, QWidget* parent)
     for (QWidget* control : std::initializer_list<QWidget*>{label_, edit_, update_}) {
         control->setFont(screenFont());
     }
+    fitToText(*label_);
     connect(update_, &QPushButton::clicked, this, &CSerialNoProgram::update);
     connect(edit_, &QLineEdit::returnPressed, this, &CSerialNoProgram::update);
 }

@@ -27,7 +27,9 @@ void CSplashRWView::setSources(const QString& picturePath, const QString& operat
 
 void CSplashRWView::initialUpdate() {
     picture_->setGeometry(4, 6, 446, 318);
-    percent_->setGeometry(240, 332, 162, 22);
+    // The operation's text takes the room it needs in the screens' font; the percentage stands
+    // after it, up to the bar's right end.
+    percent_->setGeometry(262, 332, 186, 22);
     operation_->setGeometry(18, 332, 208, 22);
     bar_->setGeometry(8, 354, 440, 26);
     for (QWidget* control : std::initializer_list<QWidget*>{picture_, percent_, operation_, bar_}) {
@@ -39,6 +41,7 @@ void CSplashRWView::initialUpdate() {
     picture_->setAlignment(Qt::AlignCenter);
     picture_->setPixmap(QPixmap(picturePath_));
     operation_->setText(operationText_);
+    screens::fitToText(*operation_);
     bar_->setRange(0, 100);
     bar_->setValue(0);
     QTimer::singleShot(kProgressStartDelayMs, this, [this] {
