@@ -42,6 +42,9 @@ constexpr QRect kAutoTuneRect = kProgramRect.translated(kButtonDistance, 0);
 constexpr QRect kReceiveAutoTuneRect = kReceiveProgramRect.translated(kButtonDistance, 0);
 constexpr QRect kStatusRect{14, 270, 690, 28};
 constexpr QSize kButtonPictureSize{104, 24};
+// The status line while the radio transmits.
+constexpr QColor kKeyedField{200, 16, 16};
+constexpr QColor kKeyedText{255, 255, 255};
 
 struct StaticText {
     const char* text;
@@ -126,6 +129,7 @@ CAlignmentScreen::CAlignmentScreen(AlignmentType type, const QIcon& pttPicture,
     connect(&watchdog_, &QTimer::timeout, this, [this] {
         if (live()) {
             session_->checkWatchdog();
+            showKeyedState();
             armWatchdog();
         }
     });
@@ -240,9 +244,9 @@ void CAlignmentScreen::buildForm(const QIcon& pttPicture, const QIcon& programPi
         }
     });
 
+    // Read-only, not disabled: a disabled line is greyed out, and "keyed up" must not be missed.
     statusText_ = makeEdit(this, kStatusRect, "Status line");
     statusText_->setReadOnly(true);
-    statusText_->setEnabled(false);
 }
 
 // --- Opening and closing -------------------------------------------------------------------------
@@ -294,6 +298,7 @@ void CAlignmentScreen::act(std::optional<std::size_t> row,
         return;
     }
     const auto outcome = action();
+    showKeyedState();
     if (failed(outcome)) {
         // The boxes of a failure took the mouse release: whatever was repeating stops here.
         for (std::size_t i = 0; i < kRowCount; ++i) {
@@ -377,6 +382,28 @@ void CAlignmentScreen::rowChanged(std::size_t index) {
 
 void CAlignmentScreen::statusChanged(const std::string& text) {
     statusText_->setText(QString::fromStdString(text));
+    showKeyedState();
+}
+
+// A transmitting radio shows as white text on a red field. The session tells its new status
+// before it notes that the key is off, so the field is brought up to date again once every
+// action and every watchdog check is over.
+void CAlignmentScreen::showKeyedState() {
+    const bool keyed = live() && session_->keyed();
+    if (keyed == statusKeyed_) {
+        return;
+    }
+    statusKeyed_ = keyed;
+    if (keyed) {
+        QPalette palette;
+        palette.setColor(QPalette::Base, kKeyedField);
+        palette.setColor(QPalette::Text, kKeyedText);
+        statusText_->setPalette(palette);
+    } else {
+        // An empty palette resolves nothing of its own: the line takes the screen's colours again.
+        statusText_->setPalette(QPalette());
+    }
+    statusText_->setAccessibleDescription(keyed ? QStringLiteral("Transmitting") : QString());
 }
 
 void CAlignmentScreen::note(const std::string& text) {

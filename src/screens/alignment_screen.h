@@ -79,6 +79,8 @@ private:
     void act(std::optional<std::size_t> row,
              const std::function<alignmentSession::Outcome()>& action);
     void armWatchdog();
+    // Marks the status line while the radio is keyed.
+    void showKeyedState();
     bool live() const;
 
     void rowChanged(std::size_t row) override;
@@ -97,6 +99,7 @@ private:
     std::vector<QLabel*> statics_;
     QTimer watchdog_;
     bool updating_ = false; // the screen itself is moving its controls
+    bool statusKeyed_ = false;
 };
 
 // The fourteen screens: each is the common design with its own row of the table.

@@ -611,7 +611,54 @@ private slots:
             .remove(shell::kWatchdogKey);
     }
 
+    // The status line is read-only but not greyed out, and a keyed radio stands out on a red
+    // field until it is dekeyed, whichever way that happens.
+    void theStatusLineShowsAKeyedRadioOnRed_data() {
+        QTest::addColumn<QString>("dekeyBy");
+        QTest::newRow("PTT Toggle") << "PTT Toggle";
+        QTest::newRow("Program") << "Program";
+        QTest::newRow("watchdog") << "watchdog";
+    }
+
+    void theStatusLineShowsAKeyedRadioOnRed() {
+        QFETCH(QString, dekeyBy);
+        QSettings settings(shell::kSettingsOrganization, shell::kSettingsApplication);
+        settings.setValue(shell::kWatchdogKey, dekeyBy == "watchdog" ? 1 : 0);
+        startRead();
+        QVERIFY(app->openScreen(shell::kCmdTxHighPower));
+        auto* line = control<QLineEdit>("Status line");
+        QVERIFY(line->isEnabled());
+        QVERIFY(line->isReadOnly());
+        const QColor normal = fieldColour(line);
+        QVERIFY2(!isRed(normal), qPrintable(normal.name()));
+
+        click("PTT Toggle");
+        QVERIFY(status().startsWith("Radio is currently keyed up at "));
+        QVERIFY2(isRed(fieldColour(line)), qPrintable(fieldColour(line).name()));
+        QVERIFY(line->isEnabled());
+
+        if (dekeyBy == "watchdog") {
+            QTRY_COMPARE_WITH_TIMEOUT(status(), QString("Radio is currently dekeyed"), 5000);
+        } else {
+            messages->answers = {Answer::Ok};
+            click(qPrintable(dekeyBy));
+            QCOMPARE(status(), QString("Radio is currently dekeyed"));
+        }
+        QCOMPARE(fieldColour(line), normal);
+        QCOMPARE(line->accessibleName(), QString("Status line"));
+        settings.remove(shell::kWatchdogKey);
+    }
+
 private:
+    // The colour of the status line's field where no text is drawn, as it is painted.
+    static QColor fieldColour(QLineEdit* line) {
+        const auto image = line->grab().toImage();
+        return image.pixelColor(image.width() - 8, image.height() / 2);
+    }
+    static bool isRed(const QColor& colour) {
+        return colour.red() > 160 && colour.green() < 80 && colour.blue() < 80;
+    }
+
     void startRead(const QStringList& options = {}) {
         radio = std::make_unique<test::SimRadio>(*ports, options);
         const auto read = test::readQuietly();
