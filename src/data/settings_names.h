@@ -5,5 +5,7 @@ namespace kavrin {
 
 inline constexpr const char* kSettingsOrganizationName = "Local AppWizard-Generated Applications";
 inline constexpr const char* kSettingsApplicationName = "Kavrin";
+// The folder of the archive last loaded or saved through a file dialog.
+inline constexpr const char* kArchiveFolderKey = "files/archiveFolder";
 
 } // namespace kavrin

@@ -114,12 +114,13 @@ bool CPelionTunerApp::initInstance() {
     commandLine_ = false;
     refreshRecentFiles();
 
+    // F1 answers from the first box on, the boxes of loading the command line's archive too.
+    qApp->installEventFilter(this);
     if (!commandLineArchive_.isEmpty()) {
         commandLine_ = true;
         core_.loadArchiveByName(commandLineArchive_.toStdString());
     }
     screens::screenFont();
-    qApp->installEventFilter(this);
     updateCommandStates();
     return true;
 }

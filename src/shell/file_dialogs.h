@@ -2,10 +2,15 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
+class QFileDialog;
 class QWidget;
 
 namespace kavrin::shell {
+
+// What an archive name without extension becomes, and what the Load dialog's filter shows.
+inline constexpr const char* kArchiveSuffix = "spa";
 
 class IFileDialogs {
 public:
@@ -15,6 +20,16 @@ public:
     virtual QString saveArchive(QWidget* owner) = 0;
     virtual QString saveReportPdf(QWidget* owner) = 0;
 };
+
+// The folder the archive dialogs start in: the one an archive was last chosen in while it still
+// exists, else the user's documents folder.
+QString archiveStartFolder();
+// Remembers the folder of an archive the user chose.
+void rememberArchiveFolder(const QString& chosenPath);
+
+enum class ArchiveDialogMode { Load, Save };
+// The archive dialog as it is shown: filters, default extension and starting folder.
+std::unique_ptr<QFileDialog> makeArchiveDialog(QWidget* owner, ArchiveDialogMode mode);
 
 class QtFileDialogs final : public IFileDialogs {
 public:

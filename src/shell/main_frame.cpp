@@ -1,6 +1,8 @@
 // The main window.
 #include "shell/main_frame.h"
 
+#include "shell/frames.h"
+
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -12,9 +14,10 @@ namespace kavrin::shell {
 CMainFrame::CMainFrame(QWidget* parent)
     : QMainWindow(parent), mdiArea_(new QMdiArea(this)), toolBar_(new QToolBar(this)),
       messagePane_(new QLabel(kIdleText, this)) {
-    setWindowTitle("Kavrin");
+    setWindowTitle(kMainCaption);
     setCentralWidget(mdiArea_);
     mdiArea_->setObjectName("mdiArea");
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, &CMainFrame::activeWindowChanged);
 
     toolBar_->setObjectName("toolBar");
     toolBar_->setMovable(false);
@@ -34,9 +37,43 @@ CMainFrame::CMainFrame(QWidget* parent)
     setAcceptDrops(true);
 }
 
+// The windows in the area are closed while the base classes take the window down, and their
+// activations must not reach a caption that is already gone.
+CMainFrame::~CMainFrame() {
+    disconnect(titleWatch_);
+    disconnect(mdiArea_, nullptr, this, nullptr);
+}
+
 void CMainFrame::setStatusText(const QString& text) {
     messagePane_->setText(text);
     messagePane_->repaint();
+}
+
+QString CMainFrame::caption() const {
+    // Only a document window is named: the screens are tools, and their frames carry their
+    // own titles. The current window stays current while another application has the focus.
+    const auto* document = qobject_cast<const CChildFrame*>(mdiArea_->currentSubWindow());
+    if (document == nullptr || document->windowTitle().isEmpty()) {
+        return kMainCaption;
+    }
+    return QStringLiteral("%1 - [%2]").arg(kMainCaption, document->windowTitle());
+}
+
+void CMainFrame::activeWindowChanged(QMdiSubWindow* activated) {
+    disconnect(titleWatch_);
+    auto* window = activated != nullptr ? activated : mdiArea_->currentSubWindow();
+    if (window != nullptr) {
+        titleWatch_ =
+            connect(window, &QWidget::windowTitleChanged, this, &CMainFrame::updateCaption);
+    }
+    updateCaption();
+}
+
+void CMainFrame::updateCaption() {
+    const auto text = caption();
+    if (windowTitle() != text) {
+        setWindowTitle(text);
+    }
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -1,5 +1,5 @@
 // CMainFrame: the main window — the MDI area, the toolbar, the status bar with its message pane
-// and indicators, and dropped files.
+// and indicators, the caption naming the active document, and dropped files.
 #pragma once
 
 #include <QLabel>
@@ -10,11 +10,13 @@
 namespace kavrin::shell {
 
 inline constexpr const char* kIdleText = "Ready";
+inline constexpr const char* kMainCaption = "Kavrin";
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
     explicit CMainFrame(QWidget* parent = nullptr);
+    ~CMainFrame() override;
 
     QMdiArea* mdiArea() const { return mdiArea_; }
     QToolBar* toolBar() const { return toolBar_; }
@@ -23,6 +25,8 @@ public:
     QString statusText() const { return messagePane_->text(); }
     // What a drop of these files does; true when one was taken.
     bool dropUrls(const QList<QUrl>& urls);
+    // "Kavrin", or "Kavrin - [title]" while a document window (the report) is active.
+    QString caption() const;
 
 signals:
     void fileDropped(const QString& path);
@@ -35,9 +39,13 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void activeWindowChanged(QMdiSubWindow* activated);
+    void updateCaption();
+
     QMdiArea* mdiArea_;
     QToolBar* toolBar_;
     QLabel* messagePane_;
+    QMetaObject::Connection titleWatch_;
 };
 
 } // namespace kavrin::shell

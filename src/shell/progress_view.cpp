@@ -16,7 +16,9 @@ CSplashRWView::CSplashRWView(QWidget* parent)
     operation_->setObjectName("operationText");
     bar_->setObjectName("progressBar");
     bar_->setTextVisible(false);
-    percent_->setAccessibleName("Progress percentage");
+    // The label has no accessible name of its own, so assistive tools read its text: the
+    // percentage the flow shows, told to them as it changes.
+    percent_->setAccessibleDescription("Progress percentage");
     bar_->setAccessibleName("Progress");
 }
 

@@ -5,8 +5,26 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QPrinter>
+#include <QScrollBar>
+#include <algorithm>
+#include <cmath>
 
 namespace kavrin::shell {
+
+namespace {
+
+constexpr int kTabColumns = 8;
+
+// The report's columns are made with tabs every eight characters of the fixed font.
+qsizetype expandedLength(const QString& line) {
+    qsizetype column = 0;
+    for (const QChar c : line) {
+        column = c == '\t' ? (column / kTabColumns + 1) * kTabColumns : column + 1;
+    }
+    return column;
+}
+
+} // namespace
 
 bool CPelionTunerDoc::open(const QString& path) {
     QFile file(path);
@@ -25,15 +43,35 @@ QString CPelionTunerDoc::title() const {
 CPelionTunerView::CPelionTunerView(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
     setLineWrapMode(QPlainTextEdit::NoWrap);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    setTabStopDistance(8 * QFontMetricsF(font()).horizontalAdvance(' '));
+    setTabStopDistance(kTabColumns * QFontMetricsF(font()).horizontalAdvance(' '));
+    setAccessibleName(kReportAccessibleName);
 }
 
 void CPelionTunerView::showDocument(const CPelionTunerDoc& document) {
     setPlainText(document.text());
     this->document()->setModified(false);
+    // The view lays out only the lines it shows, so the longest line is measured here.
+    qsizetype columns = 0;
+    for (const auto& line : document.text().split('\n')) {
+        columns = std::max(columns, expandedLength(line));
+    }
+    const QString longest(columns, QChar(' '));
+    textWidth_ = fontMetrics().horizontalAdvance(longest);
+    updateGeometry();
+}
+
+QSize CPelionTunerView::sizeHint() const {
+    const auto margin = static_cast<int>(std::ceil(document()->documentMargin()));
+    const int frame = 2 * frameWidth();
+    // The caret stands after the last character and takes a pixel of its own.
+    const int width =
+        textWidth_ + 2 * margin + frame + verticalScrollBar()->sizeHint().width() + cursorWidth();
+    const int lines = std::max(1, blockCount());
+    const int height = lines * fontMetrics().lineSpacing() + 2 * margin + frame;
+    return {width, height};
 }
 
 void CPelionTunerView::printTo(QPrinter* printer) const {

@@ -12,15 +12,20 @@
 #include "support/recording_messages.h"
 #include "support/sim_radio.h"
 
+#include <QAccessible>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTextLayout>
 #include <QtTest>
 
 namespace kavrin::shell {
@@ -49,6 +54,60 @@ public:
 private:
     int id_;
 };
+
+// Messages that come up as real boxes, in which the user presses F1: whether the box itself got
+// the key tells whether anything answered it first.
+class F1InBoxes final : public IUserMessages {
+public:
+    void showMessage(const std::string& text, const std::string&, MessageIcon) override {
+        QMessageBox box(QMessageBox::Information, "NOTE", QString::fromStdString(text));
+        box.show();
+        F1Watch watch;
+        box.installEventFilter(&watch);
+        QTest::keyClick(&box, Qt::Key_F1);
+        boxesShown << QString::fromStdString(text);
+        boxGotF1 << watch.seen;
+    }
+    Answer ask(const std::string&, const std::string&, MessageIcon) override {
+        return Answer::Cancel;
+    }
+    QStringList boxesShown;
+    QList<bool> boxGotF1;
+
+private:
+    struct F1Watch final : QObject {
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::KeyPress &&
+                static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+                seen = true;
+            }
+            return false;
+        }
+        bool seen = false;
+    };
+};
+
+QString accessibleName(QWidget* widget) {
+    auto* face = QAccessible::queryAccessibleInterface(widget);
+    return face != nullptr ? face->text(QAccessible::Name) : QString("(none)");
+}
+
+// The widest line of a text in a view's font with its tab stops, laid out on its own.
+int widestLine(const QPlainTextEdit& view) {
+    QTextOption option;
+    option.setTabStopDistance(view.tabStopDistance());
+    qreal widest = 0;
+    for (const auto& line : view.toPlainText().split('\n')) {
+        QTextLayout layout(line, view.font());
+        layout.setTextOption(option);
+        layout.beginLayout();
+        auto textLine = layout.createLine();
+        textLine.setLineWidth(1e6);
+        layout.endLayout();
+        widest = std::max(widest, textLine.naturalTextWidth());
+    }
+    return static_cast<int>(std::ceil(widest));
+}
 
 QStringList visibleTexts(QMenu* menu) {
     QStringList texts;
@@ -279,6 +338,113 @@ private slots:
         QVERIFY(helpWindow().currentSource().path().endsWith("Kavrin.chm/" + page) ||
                 helpWindow().currentSource().path().endsWith("/" + page));
         QVERIFY(helpWindow().currentSource().path().contains("Kavrin.chm"));
+    }
+
+    // Loading the archive named on the command line may show boxes before the window is used;
+    // F1 in them opens the help as it does everywhere else.
+    void f1AnswersInTheBoxesOfTheCommandLineArchive() {
+        const auto archive = saveSampleArchive("f.spa");
+        helpWindow().hide();
+        F1InBoxes boxes;
+        app = std::make_unique<CPelionTunerApp>(QStringList{"kavrin", archive},
+                                                AppSeams{&boxes, &dialogs});
+        QVERIFY(app->initInstance());
+        QCOMPARE(boxes.boxesShown, QStringList{"Tuning data has been loaded."});
+        QCOMPARE(boxes.boxGotF1, QList<bool>{false});
+        QVERIFY(helpWindow().isVisible());
+        QVERIFY(helpWindow().currentSource().path().endsWith("/index.htm"));
+    }
+
+    // The report opens showing its widest line whole and most of the area's height; a narrower
+    // window scrolls sideways instead of wrapping. The caption names it while it is active.
+    void reportWindowShowsItsWidthAndTheCaptionNamesIt() {
+        start({"kavrin", saveSampleArchive("g.spa")});
+        app->mainFrame()->resize(1280, 900);
+        QCoreApplication::processEvents();
+        app->runCommand(kCmdDisplayTuning);
+        auto* view = app->reportView();
+        QVERIFY(view != nullptr);
+        auto* frame = app->mainFrame()->mdiArea()->activeSubWindow();
+        const auto area = app->mainFrame()->mdiArea()->viewport()->rect();
+        QCOMPARE(app->mainFrame()->windowTitle(), QString("Kavrin - [display.txt]"));
+        QCOMPARE(accessibleName(view), QString("Tuning report"));
+
+        const int margins = 2 * static_cast<int>(std::ceil(view->document()->documentMargin()));
+        QVERIFY2(
+            view->viewport()->width() >= widestLine(*view) + margins,
+            qPrintable(QString("%1 < %2").arg(view->viewport()->width()).arg(widestLine(*view))));
+        QVERIFY(area.contains(frame->geometry()));
+        QVERIFY2(frame->height() >= area.height() * 3 / 4,
+                 qPrintable(QString("%1 of %2").arg(frame->height()).arg(area.height())));
+        QVERIFY(!view->horizontalScrollBar()->isVisible());
+
+        frame->resize(frame->width() / 2, frame->height());
+        QCoreApplication::processEvents();
+        QVERIFY(view->horizontalScrollBar()->isVisible());
+        QVERIFY(view->horizontalScrollBar()->maximum() > 0);
+        QCOMPARE(view->lineWrapMode(), QPlainTextEdit::NoWrap);
+
+        // Maximized, the report is named once, and still after it is restored.
+        frame->showMaximized();
+        QCOMPARE(app->mainFrame()->windowTitle(), QString("Kavrin - [display.txt]"));
+        frame->showNormal();
+        QCOMPARE(app->mainFrame()->windowTitle(), QString("Kavrin - [display.txt]"));
+        frame->close();
+        QCOMPARE(app->mainFrame()->windowTitle(), QString("Kavrin"));
+        // A screen is no document: the caption stays the program's while it is active.
+        QVERIFY(app->openScreen(kCmdTxHighPower));
+        QCOMPARE(app->mainFrame()->mdiArea()->activeSubWindow(), app->screenFrame());
+        QCOMPARE(app->mainFrame()->windowTitle(), QString("Kavrin"));
+    }
+
+    // Assistive tools read the percentage the progress screen shows, not a fixed name.
+    void progressPercentageIsReadAsItsText() {
+        CSplashRWView view;
+        view.setSources(QString(), kReadingText);
+        view.initialUpdate();
+        auto* percent = view.findChild<QLabel*>("percentText");
+        QVERIFY(percent != nullptr);
+        for (const char* text : {"3% Complete", "26% done", "100% Complete"}) {
+            view.setPercentText(text);
+            QCOMPARE(accessibleName(percent), QString(text));
+        }
+    }
+
+    // Archives are named ".spa" when the user types no extension, and the dialogs start where
+    // the last archive was chosen, or in the documents folder, never in the program's folder.
+    void archiveDialogsStartInTheLastFolderAndSaveAsSpa() {
+        const auto documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QVERIFY(QDir().mkpath(documents));
+        const QTemporaryDir chosen;
+        QCOMPARE(archiveStartFolder(), documents);
+        QVERIFY(archiveStartFolder() != QDir::currentPath());
+        for (const auto mode : {ArchiveDialogMode::Load, ArchiveDialogMode::Save}) {
+            const auto dialog = makeArchiveDialog(nullptr, mode);
+            QCOMPARE(dialog->directory().absolutePath(), QDir(documents).absolutePath());
+            QCOMPARE(dialog->defaultSuffix(), QString("spa"));
+            QVERIFY(dialog->nameFilters().front().contains("*.spa"));
+        }
+
+        // A name without extension, saved through the dialog as the user would.
+        QTimer::singleShot(0, [&chosen] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            dialog->setDirectory(chosen.path());
+            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            QVERIFY(name != nullptr);
+            name->setText("bench7");
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        const auto saved = QtFileDialogs().saveArchive(nullptr);
+        QCOMPARE(saved, QDir(chosen.path()).filePath("bench7.spa"));
+        QCOMPARE(archiveStartFolder(), QFileInfo(saved).absolutePath());
+        QCOMPARE(makeArchiveDialog(nullptr, ArchiveDialogMode::Load)->directory().absolutePath(),
+                 QFileInfo(saved).absolutePath());
+
+        // A remembered folder that is gone falls back to the documents folder.
+        QSettings(kSettingsOrganization, kSettingsApplication)
+            .setValue(kArchiveFolderKey, QDir(chosen.path()).filePath("gone"));
+        QCOMPARE(archiveStartFolder(), documents);
     }
 
     void reportWindowIsReadOnlyAndPrints() {
