@@ -169,9 +169,9 @@ int main(int argc, char* argv[]) {
         ok = false;
     }
 
+    // The report window at the size it opens with.
     app.runCommand(shell::kCmdDisplayTuning);
-    if (auto* frame = app.mainFrame()->mdiArea()->activeSubWindow()) {
-        frame->setGeometry(0, 0, 760, 520);
+    if (app.mainFrame()->mdiArea()->activeSubWindow() != nullptr) {
         ok = save(app.mainFrame(), out, "report-window.png") && ok;
     } else {
         ok = false;
