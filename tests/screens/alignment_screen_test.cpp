@@ -636,6 +636,7 @@ private slots:
         QVERIFY(status().startsWith("Radio is currently keyed up at "));
         QVERIFY2(isRed(fieldColour(line)), qPrintable(fieldColour(line).name()));
         QVERIFY(line->isEnabled());
+        QCOMPARE(line->accessibleDescription(), QString("Transmitting"));
 
         if (dekeyBy == "watchdog") {
             QTRY_COMPARE_WITH_TIMEOUT(status(), QString("Radio is currently dekeyed"), 5000);
@@ -646,6 +647,7 @@ private slots:
         }
         QCOMPARE(fieldColour(line), normal);
         QCOMPARE(line->accessibleName(), QString("Status line"));
+        QVERIFY(line->accessibleDescription().isEmpty());
         settings.remove(shell::kWatchdogKey);
     }
 

@@ -1,6 +1,6 @@
 // The fixed texts of every form screen and of the progress screen, measured in the font they are
 // drawn with against the room their labels have inside the frames the application gives them:
-// none is cut off, none runs into another, none leaves its frame.
+// none is cut off, none runs into another text or a control, none leaves its frame.
 #include "screens/alignment_screen.h"
 #include "screens/utility_screens.h"
 #include "shell/application.h"
@@ -34,7 +34,7 @@ struct Placed {
 
 // The room a label's text has, and what its text needs there. A wrapping label may take as
 // many lines as its height holds; any other label has one line.
-QStringList checkLabel(const QLabel& label, QRect* drawn) {
+QStringList checkLabel(const QLabel& label, const QWidget& screen, QRect* drawn) {
     QStringList faults;
     const QFontMetrics metrics(label.font());
     const int margin = label.margin();
@@ -65,7 +65,7 @@ QStringList checkLabel(const QLabel& label, QRect* drawn) {
         needed = QStyle::alignedRect(label.layoutDirection(), label.alignment(),
                                      QSize(std::min(advance, room.width()), room.height()), room);
     }
-    *drawn = needed.translated(label.mapTo(label.window(), QPoint(0, 0)));
+    *drawn = needed.translated(label.mapTo(&screen, QPoint(0, 0)));
     return faults;
 }
 
@@ -79,7 +79,7 @@ QStringList cutTexts(QWidget& screen) {
             continue;
         }
         QRect drawn;
-        faults << checkLabel(*label, &drawn);
+        faults << checkLabel(*label, screen, &drawn);
         const QRect box(label->mapTo(&screen, QPoint(0, 0)), label->size());
         if (!inside.contains(box)) {
             faults << QString("\"%1\" at (%2,%3 %4x%5) leaves the screen (%6x%7)")
@@ -92,6 +92,20 @@ QStringList cutTexts(QWidget& screen) {
                           .arg(inside.height());
         }
         placed.push_back({label, drawn});
+    }
+    // Nor may a text hide under a control, or a control under a text.
+    for (const auto& [label, textRect] : placed) {
+        for (auto* control : screen.findChildren<QWidget*>()) {
+            if (qobject_cast<QLabel*>(control) != nullptr || !control->isVisibleTo(&screen) ||
+                control->parentWidget() != label->parentWidget()) {
+                continue;
+            }
+            const QRect box(control->mapTo(&screen, QPoint(0, 0)), control->size());
+            if (box.intersects(textRect)) {
+                faults << QString("\"%1\" runs into the control \"%2\"")
+                              .arg(label->text(), control->accessibleName());
+            }
+        }
     }
     for (std::size_t i = 0; i < placed.size(); ++i) {
         for (std::size_t j = i + 1; j < placed.size(); ++j) {
