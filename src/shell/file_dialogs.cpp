@@ -46,7 +46,7 @@ QString archiveStartFolder() {
     }
     // Never the folder the program was started from: that is often its own, or a build tree.
     const auto documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return documents.isEmpty() ? QDir::homePath() : documents;
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 void rememberArchiveFolder(const QString& chosenPath) {

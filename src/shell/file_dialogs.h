@@ -22,7 +22,7 @@ public:
 };
 
 // The folder the archive dialogs start in: the one an archive was last chosen in while it still
-// exists, else the user's documents folder.
+// exists, else the user's documents folder, else the home folder.
 QString archiveStartFolder();
 // Remembers the folder of an archive the user chose.
 void rememberArchiveFolder(const QString& chosenPath);
