@@ -51,9 +51,11 @@ void CMainFrame::setStatusText(const QString& text) {
 
 QString CMainFrame::caption() const {
     // Only a document window is named: the screens are tools, and their frames carry their
-    // own titles. The current window stays current while another application has the focus.
+    // own titles. The current window stays current while another application has the focus;
+    // one that is closing is hidden already and names nothing.
     const auto* document = qobject_cast<const CChildFrame*>(mdiArea_->currentSubWindow());
-    if (document == nullptr || document->windowTitle().isEmpty()) {
+    if (document == nullptr || !document->isVisibleTo(mdiArea_) ||
+        document->windowTitle().isEmpty()) {
         return kMainCaption;
     }
     return QStringLiteral("%1 - [%2]").arg(kMainCaption, document->windowTitle());
