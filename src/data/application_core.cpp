@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdio>
+#include <system_error>
 
 namespace kavrin {
 
@@ -316,17 +317,25 @@ std::optional<std::filesystem::path> applicationCore::writeReportFile() {
         services_.messages.showMessage(kCloseWindowsText, "Note", MessageIcon::Information);
         return std::nullopt;
     }
-    const auto path = reportPath(programDir_);
-    if (!writeReport(path, record_)) {
-        services_.messages.showMessage(kReportOpenFailedText, "ERROR", MessageIcon::Exclamation);
+    if (const auto path = reportPath(programDir_); writeReport(path, record_)) {
+        return path;
     }
-    return path;
+    if (!reportFallbackDir_.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(reportFallbackDir_, error);
+        if (const auto path = reportPath(reportFallbackDir_); writeReport(path, record_)) {
+            return path;
+        }
+    }
+    services_.messages.showMessage(kReportOpenFailedText, "ERROR", MessageIcon::Exclamation);
+    return std::nullopt;
 }
 
 void applicationCore::reportShown(bool opened) {
-    if (opened) {
-        reportAllowed_ = false;
+    if (!opened) {
+        return;
     }
+    reportAllowed_ = false;
     currentScreenId_ = kReportScreenId;
 }
 

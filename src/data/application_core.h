@@ -78,11 +78,13 @@ public:
     void setHistory(IRadioHistory& history) { history_ = &history; }
     IRadioHistory& history() { return *history_; }
 
-    // The report command's writing steps: the report's path, or nothing when a screen is open.
-    // A report that could not be written has shown its message; the path is returned all the
-    // same, since the command goes on to open it.
+    // The report command's writing steps: the report's path, or nothing when a screen is open
+    // or the report could not be written (its message shown). The report goes to the program's
+    // folder and, when that cannot be written (an installed program's), to the fallback folder,
+    // which is created when missing.
     std::optional<std::filesystem::path> writeReportFile();
-    // The report command's last steps, once the shell tried to open the report.
+    // The report command's last steps, once the shell tried to open the report. A report that
+    // did not open leaves the state as it was.
     void reportShown(bool opened);
 
     std::string identityStatusText() const;
@@ -111,6 +113,8 @@ public:
     void screenClosed() { currentScreenId_ = 0; }
     void reportClosed();
     void setProgramDir(std::filesystem::path dir) { programDir_ = std::move(dir); }
+    // Where the report goes when the program's folder is read-only; nowhere when empty.
+    void setReportFallbackDir(std::filesystem::path dir) { reportFallbackDir_ = std::move(dir); }
 
 private:
     void regionCheck();
@@ -132,6 +136,7 @@ private:
     bool rxPointsPresent_ = true;
     int currentScreenId_ = 0;
     std::filesystem::path programDir_;
+    std::filesystem::path reportFallbackDir_;
     NoRadioHistory noHistory_;
     IRadioHistory* history_ = &noHistory_;
 };

@@ -1,6 +1,8 @@
 // Reading, validating, finding and applying instrument profiles.
 #include "instrument/instrument_profile.h"
 
+#include "data/program_folder.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -468,7 +470,8 @@ instrumentProfileResult findInstrumentProfile(const QString& nameOrFile) {
 
 QString shippedProfilesDirectory() {
     const QString beside =
-        QDir(QCoreApplication::applicationDirPath()).filePath(kInstrumentsFolder.toString());
+        QDir(programDataFolder(QDir(QCoreApplication::applicationDirPath()).filesystemPath()))
+            .filePath(kInstrumentsFolder.toString());
     if (QFileInfo(beside).isDir()) {
         return beside;
     }

@@ -1,6 +1,8 @@
 // Finding the shipped limits file.
 #include "instrument/limits_file.h"
 
+#include "data/program_folder.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -9,7 +11,8 @@ namespace kavrin {
 
 QString shippedLimitsFile() {
     const QString beside =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("limits/default.ini"));
+        QDir(programDataFolder(QDir(QCoreApplication::applicationDirPath()).filesystemPath()))
+            .filePath(QStringLiteral("limits/default.ini"));
     return QFileInfo::exists(beside) ? beside : QStringLiteral(KAVRIN_SOURCE_LIMITS_FILE);
 }
 

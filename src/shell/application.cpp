@@ -14,6 +14,7 @@
 #include "shell/artwork.h"
 #include "shell/commands.h"
 #include "shell/help_window.h"
+#include "shell/installation.h"
 #include "shell/screen_registry.h"
 
 #include <QApplication>
@@ -26,6 +27,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <utility>
@@ -92,9 +94,14 @@ bool CPelionTunerApp::initInstance() {
     });
     core_.setHistory(*recorder_);
 
-    // The program's own directory holds the pictures, the help and the report.
-    programDir_ = QCoreApplication::applicationDirPath();
+    // The program's own directory (an installation's share/kavrin) holds the pictures, the help
+    // and the report; an installed one is read-only, so the report may go to the user's folder.
+    programDir_ = programDirectory();
     core_.setProgramDir(programDir_.toStdString());
+    if (const auto userData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        !userData.isEmpty()) {
+        core_.setReportFallbackDir(QDir(userData).filesystemPath());
+    }
     if (arguments_.size() > 1) {
         commandLineArchive_ = arguments_.at(1);
     }

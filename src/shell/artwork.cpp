@@ -730,29 +730,34 @@ QIcon commandIcon(int commandId) {
     return QIcon(pixmap);
 }
 
+QImage applicationIconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    beginPainting(painter);
+    const qreal s = size;
+    // A rounded badge behind the radio keeps the narrow shape recognisable in a task bar.
+    const QRectF badge(s * 0.03, s * 0.03, s * 0.94, s * 0.94);
+    QLinearGradient badgeFill(badge.topLeft(), badge.bottomRight());
+    badgeFill.setColorAt(0, QColor(0x4d, 0x9c, 0xe8));
+    badgeFill.setColorAt(1, kBlueDark);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(badgeFill);
+    painter.drawRoundedRect(badge, s * 0.2, s * 0.2);
+    const RadioDetail detail = size >= 32 ? RadioDetail::Full : RadioDetail::Simple;
+    const QRectF body(s * 0.3, s * 0.36, s * 0.42, s * 0.58);
+    if (size >= 32) {
+        drawWaves(painter, QPointF(s * 0.39, s * 0.12), s * 0.12, 2, QColor(255, 255, 255));
+    }
+    drawHandheld(painter, body, detail);
+    painter.end();
+    return image;
+}
+
 QIcon applicationIcon() {
     QIcon icon;
     for (const int size : {16, 32, 64}) {
-        QPixmap pixmap = transparentPixmap(QSize(size, size));
-        QPainter painter(&pixmap);
-        beginPainting(painter);
-        const qreal s = size;
-        // A rounded badge behind the radio keeps the narrow shape recognisable in a task bar.
-        const QRectF badge(s * 0.03, s * 0.03, s * 0.94, s * 0.94);
-        QLinearGradient badgeFill(badge.topLeft(), badge.bottomRight());
-        badgeFill.setColorAt(0, QColor(0x4d, 0x9c, 0xe8));
-        badgeFill.setColorAt(1, kBlueDark);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(badgeFill);
-        painter.drawRoundedRect(badge, s * 0.2, s * 0.2);
-        const RadioDetail detail = size >= 32 ? RadioDetail::Full : RadioDetail::Simple;
-        const QRectF body(s * 0.3, s * 0.36, s * 0.42, s * 0.58);
-        if (size >= 32) {
-            drawWaves(painter, QPointF(s * 0.39, s * 0.12), s * 0.12, 2, QColor(255, 255, 255));
-        }
-        drawHandheld(painter, body, detail);
-        painter.end();
-        icon.addPixmap(pixmap);
+        icon.addPixmap(QPixmap::fromImage(applicationIconImage(size)));
     }
     return icon;
 }

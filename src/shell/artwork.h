@@ -30,6 +30,8 @@ QIcon commandIcon(int commandId);
 
 // A handheld radio with its tuning knob, at 16, 32 and 64 pixels.
 QIcon applicationIcon();
+// The same drawing at `size` pixels square, with a transparent background (the desktop's icons).
+QImage applicationIconImage(int size);
 
 // The picture of the read/write progress screen, kTitlePictureSize.
 QImage titlePicture();

@@ -214,5 +214,9 @@ int main(int argc, char** argv) {
         std::cout << helpText() << std::flush;
         return kExitOk;
     }
+    if (options->showVersion) {
+        std::cout << "kavrin-radio-sim " KAVRIN_VERSION "\n" << std::flush;
+        return kExitOk;
+    }
     return runRadio(*options);
 }

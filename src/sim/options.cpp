@@ -119,6 +119,12 @@ inline constexpr std::array kOptionSpecs{
                    return true;
                },
                ""},
+    OptionSpec{"--version", false,
+               [](Options& o, std::string_view) {
+                   o.showVersion = true;
+                   return true;
+               },
+               ""},
     OptionSpec{"--verbose", false,
                [](Options& o, std::string_view) {
                    o.verbose = true;
@@ -435,11 +441,12 @@ The service monitor (a virtual test set on the other end of the bench cable):
 Other:
   --verbose                   trace every frame and fault on standard error
   -h, --help                  show this help and exit
+  --version                   show the version and exit
 
 Identity values are served byte for byte as given, without validation. Repeated transmissions
 of the last request are answered again but not executed, logged or counted again.
-Exit status: 0 after a signal or --help, 2 for a bad option, image or curves file, 1 when a port
-cannot be set up.
+Exit status: 0 after a signal, --help or --version, 2 for a bad option, image or curves
+file, 1 when a port cannot be set up.
 )";
 }
 

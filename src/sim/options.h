@@ -62,6 +62,7 @@ struct Options {
 
     bool verbose = false;
     bool showHelp = false;
+    bool showVersion = false;
 
     std::string firmwareText() const;
 };

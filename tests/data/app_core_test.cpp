@@ -97,11 +97,48 @@ TEST_F(ArchiveFlowTest, ReportWaitsForClosedScreensAndMarksItselfShown) {
     core.reportShown(true);
     EXPECT_FALSE(core.reportAllowed());
     EXPECT_EQ(core.currentScreenId(), 100);
+}
 
-    core.screenClosed();
-    core.setProgramDir(file("missing"));
-    EXPECT_TRUE(core.writeReportFile()) << "the command goes on to open it";
-    EXPECT_EQ(messages.sink.texts().back(), "display.txt could not be opened!!");
+// An installed program's folder cannot be written. A folder under a regular file stands in for
+// it, since a read-only mode does not stop a test run as root.
+TEST_F(ArchiveFlowTest, ReportFallsBackToTheUserFolderWhenTheProgramFolderIsReadOnly) {
+    std::ofstream(file("program")) << "a file, not a folder";
+    core.setProgramDir(file("program") / "bin");
+    const auto fallback = file("user") / "data";
+    core.setReportFallbackDir(fallback);
+
+    const auto path = core.writeReportFile();
+    ASSERT_TRUE(path);
+    EXPECT_EQ(*path, fallback / "display.txt");
+    std::ifstream written(*path, std::ios::binary);
+    std::string firstLines(4, '\0');
+    written.read(firstLines.data(), 4);
+    EXPECT_EQ(firstLines, "\r\n\r\n") << "the report itself, created with its folder";
+    EXPECT_TRUE(messages.sink.texts().empty());
+
+    // A writable program folder keeps the report where it always was.
+    core.setProgramDir(dir.path().toStdString());
+    EXPECT_EQ(core.writeReportFile(), file("display.txt"));
+}
+
+TEST_F(ArchiveFlowTest, ReportThatCannotBeWrittenLeavesTheCommandsAsTheyWere) {
+    std::ofstream(file("program")) << "a file, not a folder";
+    core.setProgramDir(file("program") / "bin");
+    for (const auto& fallback : {std::filesystem::path(), file("program") / "user"}) {
+        SCOPED_TRACE(fallback.string());
+        messages.sink.shown.clear();
+        core.setReportFallbackDir(fallback);
+        EXPECT_FALSE(core.writeReportFile());
+        EXPECT_EQ(messages.sink.texts(), Trace{"display.txt could not be opened!!"});
+        EXPECT_EQ(core.currentScreenId(), 0);
+        EXPECT_TRUE(core.reportAllowed());
+    }
+    // A report written but not opened in a window changes nothing either.
+    core.setProgramDir(dir.path().toStdString());
+    ASSERT_TRUE(core.writeReportFile());
+    core.reportShown(false);
+    EXPECT_EQ(core.currentScreenId(), 0);
+    EXPECT_TRUE(core.reportAllowed());
 }
 
 } // namespace

@@ -7,12 +7,14 @@
 #include "shell/application.h"
 #include "shell/commands.h"
 #include "shell/help_window.h"
+#include "shell/installation.h"
 #include "shell/qt_user_interface.h"
 #include "support/isolated_settings.h"
 #include "support/recording_messages.h"
 #include "support/sim_radio.h"
 
 #include <QAccessible>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -501,6 +503,89 @@ private slots:
         QCOMPARE(messages->shown[0].title, std::string("ERROR"));
         QVERIFY(!messages->shown[0].text.empty());
         QVERIFY(!QFile::exists(dialogs.pdfPath));
+    }
+
+    // An installed program's folder cannot be written (a folder under a regular file stands in
+    // for it, as root too): the report goes to the user's data folder; and when no folder takes
+    // it, no report window opens and every command stays as it was.
+    void reportOfAReadOnlyProgramFolder() {
+        start({"kavrin", saveSampleArchive("f.spa")});
+        QFile blocker(dir.filePath("program"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const auto readOnly = std::filesystem::path(blocker.fileName().toStdString()) / "bin";
+        app->core().setProgramDir(readOnly);
+        const QString userReport =
+            QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+                .filePath("display.txt");
+        QFile::remove(userReport);
+        messages->shown.clear();
+
+        app->runCommand(kCmdDisplayTuning);
+        QVERIFY(messages->shown.empty());
+        QVERIFY(app->reportView() != nullptr);
+        QVERIFY(app->reportView()->toPlainText().contains("R A D I O   S O F T P O T   D A T A"));
+        QVERIFY(QFile::exists(userReport));
+        app->mainFrame()->mdiArea()->activeSubWindow()->close();
+        QCOMPARE(app->core().currentScreenId(), 0);
+
+        app->core().setReportFallbackDir(readOnly / "user");
+        const auto actions = app->mainFrame()->findChildren<QAction*>();
+        QList<bool> enabledBefore;
+        for (auto* action : actions) {
+            enabledBefore << action->isEnabled();
+        }
+        QVERIFY(app->action(kCmdDisplayTuning)->isEnabled());
+        app->runCommand(kCmdDisplayTuning);
+        QCOMPARE(messages->texts(), std::vector<std::string>{"display.txt could not be opened!!"});
+        QVERIFY(app->reportView() == nullptr);
+        QVERIFY(app->mainFrame()->mdiArea()->subWindowList().isEmpty());
+        QCOMPARE(app->core().currentScreenId(), 0);
+        QList<bool> enabledAfter;
+        for (auto* action : actions) {
+            enabledAfter << action->isEnabled();
+        }
+        QCOMPARE(enabledAfter, enabledBefore);
+        QVERIFY(app->action(kCmdReadRadio)->isEnabled());
+        QVERIFY(app->action(kCmdLoadArchive)->isEnabled());
+    }
+
+    // The check behind kavrin --check-installation looks for each file as the program uses it:
+    // a picture that does not load as one, or an empty profiles folder, counts as missing.
+    void installationCheckNamesWhatIsMissing() {
+        const auto missing = [](const QString& folder) {
+            QStringList names;
+            for (const auto& file : checkInstallation(folder)) {
+                if (!file.found) {
+                    names << file.what;
+                }
+            }
+            return names;
+        };
+        const QDir built(QCoreApplication::applicationDirPath());
+        const QDir installed(dir.filePath("share/kavrin"));
+        QVERIFY(installed.mkpath("Kavrin.chm") && installed.mkpath("instruments") &&
+                installed.mkpath("limits"));
+        QCOMPARE(missing(installed.path()), (QStringList{"help", "title picture", "setup picture",
+                                                         "instrument profiles", "limits"}));
+
+        for (const char* name : {"Kavrin.chm/index.htm", "title.bmp", "setup.bmp"}) {
+            QVERIFY(QFile::copy(built.filePath(name), installed.filePath(name)));
+        }
+        for (const char* name : {"instruments/a.json", "limits/default.ini"}) {
+            QFile file(installed.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QCOMPARE(missing(installed.path()), QStringList{});
+        const auto files = checkInstallation(installed.path());
+        QCOMPARE(files.front().path, installed.filePath("Kavrin.chm/index.htm"));
+
+        QFile title(installed.filePath("title.bmp"));
+        QVERIFY(title.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        title.write("BM not a picture");
+        title.close();
+        QVERIFY(QFile::remove(installed.filePath("instruments/a.json")));
+        QCOMPARE(missing(installed.path()), (QStringList{"title picture", "instrument profiles"}));
     }
 
     void serialNumberScreenWritesABlankRadioAndStaysOpen() {
