@@ -15,6 +15,8 @@ packages=(
     fonts-liberation
     # The Windows cross-build of the core (scripts/windows-test.sh) and wine to run its tests.
     g++-mingw-w64-x86-64 wine wine64
+    # The Debian package and its checks (scripts/package.sh, scripts/package-test.sh).
+    lintian help2man desktop-file-utils appstream dpkg-dev fakeroot file
 )
 
 missing=()
