@@ -25,6 +25,12 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/res/instruments
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/res/limits
     DESTINATION ${kavrin_data_destination} FILES_MATCHING PATTERN "*.ini")
 
+# The rest is the Linux desktop's and the Debian package's. It runs programs of the build (the
+# picture tool, help2man on the executables), which a cross build cannot.
+if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux" OR CMAKE_CROSSCOMPILING)
+    return()
+endif()
+
 # The desktop: entry, icon in the hicolor sizes drawn by the program's own icon code, AppStream
 # metainfo and the archive's file type, which the entry opens (Exec=kavrin %f).
 set(kavrin_icon_dir ${kavrin_packaging_binary}/icons)
