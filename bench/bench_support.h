@@ -22,7 +22,7 @@ class VirtualRadio {
 public:
     explicit VirtualRadio(const QStringList& options = {}) {
         process_.start(QCoreApplication::applicationDirPath() + "/../src/sim/kavrin-radio-sim",
-                       options);
+                       QStringList{"--exit-with-parent"} + options);
         if (process_.waitForStarted() && process_.waitForReadyRead(5000)) {
             devicePath_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
         }

@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 ports=$(mktemp -d)
 log=$(mktemp)
 export KAVRIN_VIRTUAL_PORTS=$ports
-coproc RADIO { exec build/src/sim/kavrin-radio-sim --log "$log"; }
+coproc RADIO { exec build/src/sim/kavrin-radio-sim --exit-with-parent --log "$log"; }
 radio_pid=$RADIO_PID
 cleanup() {
     kill "$radio_pid" 2>/dev/null || true

@@ -144,7 +144,7 @@ int main(int argc, char* argv[]) {
     qputenv(kVirtualPortsEnv, dir.path().toLocal8Bit());
     QProcess radio;
     radio.start(QCoreApplication::applicationDirPath() + "/../sim/kavrin-radio-sim",
-                {"--layout", "extended"});
+                {"--exit-with-parent", "--layout", "extended"});
     if (!radio.waitForStarted() || !radio.waitForReadyRead(5000)) {
         std::fprintf(stderr, "kavrin-radio-sim did not start\n");
         return 1;

@@ -196,19 +196,35 @@ int runRadio(const Options& options) {
     return status;
 }
 
+// With --exit-with-parent a crashed test or script leaves no radio running and holding its
+// output pipes open. The kernel sends the signal when the thread that started us ends; a parent
+// that ended while the request was being made is caught by its pid having changed.
+bool exitWithParent(std::string& error) {
+#ifdef __linux__
+    const pid_t parent = ::getppid();
+    if (::prctl(PR_SET_PDEATHSIG, SIGTERM) != 0) {
+        error = "cannot ask to end with the parent process";
+        return false;
+    }
+    if (::getppid() != parent) {
+        ::raise(SIGTERM);
+    }
+#endif
+    static_cast<void>(error);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-#ifdef __linux__
-    // A radio outlives nothing that started it: a crashed test or script must not leave it
-    // running and holding their output pipes open.
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-#endif
     std::string error;
     const auto options = parseOptions(
         std::span<const char* const>(argv + 1, static_cast<std::size_t>(argc - 1)), error);
     if (!options) {
         return fail(kExitUsage, error);
+    }
+    if (options->exitWithParent && !exitWithParent(error)) {
+        return fail(kExitFailure, error);
     }
     if (options->showHelp) {
         std::cout << helpText() << std::flush;

@@ -131,6 +131,12 @@ inline constexpr std::array kOptionSpecs{
                    return true;
                },
                ""},
+    OptionSpec{"--exit-with-parent", false,
+               [](Options& o, std::string_view) {
+                   o.exitWithParent = true;
+                   return true;
+               },
+               ""},
     OptionSpec{"--layout", true,
                [](Options& o, std::string_view v) {
                    if (v == "standard") {
@@ -364,8 +370,8 @@ A virtual two-way radio on a pseudo-terminal, speaking the Kavrin wire protocol.
 
 On start it registers itself as virtual port vradio-<pid> (in $KAVRIN_VIRTUAL_PORTS when set)
 and prints the pseudo-terminal's device path as the first line of standard output. It serves
-until SIGINT or SIGTERM (on Linux also when the process that started it ends), then saves
-the image if asked, removes its registration and exits 0.
+until SIGINT or SIGTERM (with --exit-with-parent also when the process that started it ends),
+then saves the image if asked, removes its registration and exits 0.
 
 The radio:
   --layout standard|extended  codeplug layout: 8192 or 16384 bytes (default standard)
@@ -439,6 +445,10 @@ The service monitor (a virtual test set on the other end of the bench cable):
   "reply" field.
 
 Other:
+  --exit-with-parent          end (as on SIGTERM) when the process that started it ends
+                              (Linux); harnesses pass it so that a crashed test or script
+                              leaves no radio behind. Without it the radio runs until it is
+                              stopped, also when started in the background by a script
   --verbose                   trace every frame and fault on standard error
   -h, --help                  show this help and exit
   --version                   show the version and exit

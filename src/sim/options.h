@@ -63,6 +63,10 @@ struct Options {
     bool verbose = false;
     bool showHelp = false;
     bool showVersion = false;
+    // End with the process that started it (Linux): for harnesses that must not leave a radio
+    // behind. Without it the radio serves until it is stopped, for a bench that outlives its
+    // starter.
+    bool exitWithParent = false;
 
     std::string firmwareText() const;
 };

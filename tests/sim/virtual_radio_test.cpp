@@ -1,12 +1,20 @@
 // The virtual radio as a fixture: a plausible factory codeplug, and images kept across runs.
 #include "link/radio_link.h"
+#include "link/virtual_ports.h"
 #include "support/recording_messages.h"
 #include "support/sim_radio.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <numeric>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 
 namespace kavrin {
 namespace {
@@ -93,6 +101,67 @@ TEST(VirtualRadioImage, ImageOfTheWrongSizeIsRefusedAtStart) {
     image.write(QByteArray(100, '\0'));
     image.close();
     EXPECT_ANY_THROW(test::SimRadio(ports, {"--image", image.fileName()}));
+}
+
+// A radio started in the background by a script whose shell then exits: with
+// --exit-with-parent it ends with the shell and removes its registration; without it, it serves
+// on until SIGTERM. This process adopts the orphaned radio, so that it can wait for it.
+TEST(VirtualRadioLifetime, EndsWithItsStarterOnlyWhenAsked) {
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    struct Case {
+        const char* name;
+        QStringList options;
+        bool endsWithStarter;
+    };
+    for (const auto& row :
+         {Case{"--exit-with-parent", {"--exit-with-parent"}, true}, Case{"default", {}, false}}) {
+        SCOPED_TRACE(row.name);
+        const test::IsolatedPorts ports;
+        const QTemporaryDir dir;
+        const auto registrations = [&ports] {
+            std::size_t count = 0;
+            for (const auto& entry :
+                 std::filesystem::directory_iterator(ports.directory().toStdString())) {
+                count += entry.path().extension() == kVirtualPortExtension ? 1u : 0u;
+            }
+            return count;
+        };
+        // The shell starts the radio, waits for its device path (it is registered by then),
+        // names its pid and exits.
+        QProcess starter;
+        starter.setProgram("/bin/sh");
+        starter.setArguments(QStringList{"-c",
+                                         "\"$0\" \"$@\" > \"$OUT\" & "
+                                         "while [ ! -s \"$OUT\" ]; do sleep 0.02; done; "
+                                         "echo $!",
+                                         QString::fromStdString(test::simPath())} +
+                             row.options);
+        auto environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("OUT", dir.filePath("out"));
+        starter.setProcessEnvironment(environment);
+        starter.start();
+        ASSERT_TRUE(starter.waitForFinished(10000));
+        const auto pid = static_cast<pid_t>(starter.readAllStandardOutput().trimmed().toInt());
+        ASSERT_GT(pid, 0);
+
+        int status = 0;
+        pid_t ended = 0;
+        const QDeadlineTimer deadline(row.endsWithStarter ? 5000 : 1000);
+        while (ended == 0 && !deadline.hasExpired()) {
+            ended = ::waitpid(pid, &status, WNOHANG);
+            QThread::msleep(20);
+        }
+        if (row.endsWithStarter) {
+            ASSERT_EQ(ended, pid) << "the radio outlived its starter";
+        } else {
+            ASSERT_EQ(ended, 0) << "the radio ended with its starter";
+            EXPECT_EQ(registrations(), 1u);
+            ASSERT_EQ(::kill(pid, SIGTERM), 0);
+            ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        }
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        EXPECT_EQ(registrations(), 0u);
+    }
 }
 
 } // namespace

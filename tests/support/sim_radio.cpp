@@ -34,7 +34,8 @@ SimRadio::SimRadio(const IsolatedPorts& ports, const QStringList& options)
     environment.insert(kVirtualPortsEnv, ports.directory());
     process_->setProcessEnvironment(environment);
     process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QStringList arguments{"--log", logPath()};
+    // A crashed test leaves no radio behind.
+    QStringList arguments{"--exit-with-parent", "--log", logPath()};
     arguments += options;
     process_->start(QString::fromStdString(simPath()), arguments);
     if (!process_->waitForStarted(5000)) {
