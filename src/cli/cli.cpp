@@ -223,8 +223,8 @@ template <typename Command> int utilityCommand(Console& console, Command command
 
 bool writeReportTo(ConsoleCore& session, const std::string& path) {
     if (!writeReport(path, session.core.record())) {
-        session.messages.showMessage(std::string(path) + " could not be opened!!", "ERROR",
-                                     MessageIcon::Exclamation);
+        const ConsoleMessages::AboutFile about(session.messages, path);
+        session.messages.showMessage(kReportOpenFailedText, "ERROR", MessageIcon::Exclamation);
         return false;
     }
     return true;
@@ -237,7 +237,7 @@ int readCommand(Console& console, const Arguments& arguments) {
     }
     bool ok = true;
     if (const auto save = arguments.value("--save")) {
-        ok = session.core.saveArchiveFile(*save) && ok;
+        ok = saveArchiveNamed(session, *save) && ok;
     }
     if (const auto report = arguments.value("--report")) {
         ok = writeReportTo(session, *report) && ok;
@@ -247,7 +247,7 @@ int readCommand(Console& console, const Arguments& arguments) {
 
 int programCommand(Console& console, const Arguments& arguments) {
     ConsoleCore session(console, arguments);
-    if (!session.core.loadArchiveByName(arguments.positional[0])) {
+    if (!loadArchiveNamed(session, arguments.positional[0])) {
         return kExitFailed;
     }
     return programLoadedRecord(session, console, arguments);
@@ -262,7 +262,7 @@ QPageSize localPaper() {
 
 int reportCommand(Console& console, const Arguments& arguments) {
     ConsoleCore session(console, arguments);
-    if (!session.core.loadArchiveByName(arguments.positional[0])) {
+    if (!loadArchiveNamed(session, arguments.positional[0])) {
         return kExitFailed;
     }
     const auto pdf = arguments.value("--pdf");
@@ -307,10 +307,11 @@ int showCommand(Console& console, const Arguments& arguments) {
     const auto& path = arguments.positional[0];
     switch (loadArchive(path, record)) {
     case ArchiveLoad::CannotOpen:
-        console.err << "ERROR: Archive File could not be opened!!\n";
+        console.err << "ERROR: Archive File could not be opened!!\n" << fileLine(path) << '\n';
         return kExitFailed;
     case ArchiveLoad::InvalidFormat:
-        console.err << "ERROR: Invalid file format!! File is not an *.SPA file\n";
+        console.err << "ERROR: Invalid file format!! File is not an *.SPA file\n"
+                    << fileLine(path) << '\n';
         return kExitFailed;
     case ArchiveLoad::Loaded:
         break;
@@ -476,6 +477,16 @@ QString historyUrlText(const Arguments& arguments) {
     return configuredHistoryUrl(arguments.history
                                     ? std::optional(QString::fromStdString(*arguments.history))
                                     : std::nullopt);
+}
+
+bool loadArchiveNamed(ConsoleCore& session, const std::string& path) {
+    const ConsoleMessages::AboutFile about(session.messages, path);
+    return session.core.loadArchiveByName(path);
+}
+
+bool saveArchiveNamed(ConsoleCore& session, const std::string& path) {
+    const ConsoleMessages::AboutFile about(session.messages, path);
+    return session.core.saveArchiveFile(path);
 }
 
 bool readRadio(ConsoleCore& session, Console& console) {

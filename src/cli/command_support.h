@@ -68,6 +68,10 @@ std::string pointName(std::size_t point);
 // and Ctrl-C stopping it between two writes (kExitInterrupted).
 int programLoadedRecord(ConsoleCore& session, Console& console, const Arguments& arguments);
 
+// An archive loaded into or saved from the core; each message about it names the file.
+bool loadArchiveNamed(ConsoleCore& session, const std::string& path);
+bool saveArchiveNamed(ConsoleCore& session, const std::string& path);
+
 // The read flow with its progress, then the status line it left; true when the radio was read.
 bool readRadio(ConsoleCore& session, Console& console);
 

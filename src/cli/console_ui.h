@@ -8,6 +8,7 @@
 #include "link/user_messages.h"
 
 #include <cstddef>
+#include <filesystem>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -20,7 +21,14 @@ struct Console {
     std::ostream& err;
     bool outIsTerminal = false;
     bool inIsTerminal = false;
+    // The progress bar's line is drawn without its line end, so that the next bar overwrites it;
+    // whatever else is printed ends it first.
+    bool barLineOpen = false;
+    std::size_t barLineLength = 0;
 };
+
+// Ends the progress bar's line when one is open, so that the next text starts a line of its own.
+void endBarLine(Console& console);
 
 class ConsoleMessages final : public IUserMessages {
 public:
@@ -31,11 +39,40 @@ public:
     Answer ask(const std::string& text, const std::string& title, MessageIcon icon) override;
     void presetAnswer(Answer answer) { preset_ = answer; }
 
+    // While it lives, every message is about `path` and names it on a line of its own after the
+    // message's text, which stays the text the window shows.
+    class AboutFile {
+    public:
+        AboutFile(ConsoleMessages& messages, const std::filesystem::path& path);
+        ~AboutFile();
+        AboutFile(const AboutFile&) = delete;
+        AboutFile& operator=(const AboutFile&) = delete;
+
+    private:
+        ConsoleMessages& messages_;
+        std::optional<std::filesystem::path> previous_;
+    };
+
 private:
     Answer answer();
 
     Console& console_;
     std::optional<Answer> preset_;
+    std::optional<std::filesystem::path> file_;
+};
+
+// The line under a message about a file: the file's absolute path, indented.
+std::string fileLine(const std::filesystem::path& path);
+
+// Routes Qt's log messages (the link's, the history's, the instruments') to standard error for its
+// lifetime: warnings and worse always, debug and info only once verbose logging was turned on,
+// each after ending an open progress bar's line.
+class ConsoleLogSink {
+public:
+    explicit ConsoleLogSink(Console& console);
+    ~ConsoleLogSink();
+    ConsoleLogSink(const ConsoleLogSink&) = delete;
+    ConsoleLogSink& operator=(const ConsoleLogSink&) = delete;
 };
 
 class ConsoleProgress final : public IProgress {

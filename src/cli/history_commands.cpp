@@ -181,7 +181,7 @@ int exportSnapshot(Console& console, const Arguments& arguments) {
     return withSnapshots(console, arguments, 1, [&](auto& snapshots) {
         ConsoleCore session(console, arguments);
         session.core.record() = *restoreRecord(snapshots[0]);
-        return session.core.saveArchiveFile(*path) ? kExitOk : kExitFailed;
+        return saveArchiveNamed(session, *path) ? kExitOk : kExitFailed;
     });
 }
 

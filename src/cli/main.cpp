@@ -1,5 +1,6 @@
 // kavrin-cli entry point.
 #include "cli/cli.h"
+#include "cli/console_ui.h"
 #include "data/settings_names.h"
 #include "link/log.h"
 
@@ -41,6 +42,7 @@ int main(int argc, char* argv[]) {
     }
     kavrin::cli::Console console{std::cin, std::cout, std::cerr, KAVRIN_ISATTY(1) != 0,
                                  KAVRIN_ISATTY(0) != 0};
+    const kavrin::cli::ConsoleLogSink logSink(console);
     // A failure of the radio work is reported by the command itself. An exception that gets
     // here is a fault of ours; catching it lets the stack unwind, so an open screen still leaves
     // the radio's test state on its way out.

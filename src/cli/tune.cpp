@@ -339,7 +339,7 @@ int tuneCommand(Console& console, const Arguments& arguments) {
     if (options->yes) {
         session.messages.presetAnswer(Answer::Ok);
     }
-    const bool loaded = options->archive ? session.core.loadArchiveByName(*options->archive)
+    const bool loaded = options->archive ? loadArchiveNamed(session, *options->archive)
                                          : readRadio(session, console);
     if (interrupt.requested()) {
         return kExitInterrupted;

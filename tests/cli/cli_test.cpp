@@ -12,6 +12,7 @@
 #include "support/sim_radio.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -118,10 +119,72 @@ TEST_F(CliTest, DamagedArchiveIsRefusedBeforeTheRadioIsTouched) {
     std::ofstream(path("bad.spa")) << ":PELION but nothing else";
     const auto run = runCli({"program", path("bad.spa"), "--yes"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "ERROR: Invalid file format!! File is not an *.SPA file\n");
+    EXPECT_EQ(run.err, "ERROR: Invalid file format!! File is not an *.SPA file\n  " +
+                           path("bad.spa") + '\n');
     EXPECT_TRUE(radio.log().empty());
     EXPECT_EQ(runCli({"show", path("bad.spa")}).exitCode, 1);
     EXPECT_EQ(runCli({"report", path("missing.spa")}).exitCode, 1);
+}
+
+// Every message about a file keeps its text and names the file, as given made absolute, on the
+// line after it, on the stream the message goes to.
+TEST_F(CliTest, MessagesAboutAFileNameItOnTheNextLine) {
+    test::SimRadio radio(ports);
+    ASSERT_EQ(runCli({"read", "--save", path("radio.spa")}).exitCode, 0);
+    std::ofstream(path("bad.spa")) << ":PELION but nothing else";
+    const auto missing = path("no-such-folder/radio.spa");
+    const auto unwritable = path("no-such-folder/display.txt");
+    struct Case {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string out; // found in standard output
+        std::string err; // found in standard error
+    };
+    const std::vector<Case> cases{
+        {{"read", "--save", path("again.spa")},
+         0,
+         "NOTE: Tuning data has been saved.\n  " + path("again.spa") + "\n",
+         ""},
+        {{"read", "--save", missing},
+         1,
+         "",
+         "ERROR: Archive File could not be saved!!\n  " + missing + "\n"},
+        {{"read", "--report", unwritable},
+         1,
+         "",
+         "ERROR: display.txt could not be opened!!\n  " + unwritable + "\n"},
+        {{"report", path("radio.spa"), "--output", unwritable},
+         1,
+         "NOTE: Tuning data has been loaded.\n  " + path("radio.spa") + "\n",
+         "ERROR: display.txt could not be opened!!\n  " + unwritable + "\n"},
+        {{"program", missing, "--yes"},
+         1,
+         "",
+         "ERROR: Archive File could not be opened!!\n  " + missing + "\n"},
+        {{"show", missing},
+         1,
+         "",
+         "ERROR: Archive File could not be opened!!\n  " + missing + "\n"},
+        {{"tune", "tx-high-power", "--archive", path("bad.spa")},
+         1,
+         "",
+         "ERROR: Invalid file format!! File is not an *.SPA file\n  " + path("bad.spa") + "\n"},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.arguments.front() + " " + row.arguments[1]);
+        const auto run = runCli(row.arguments);
+        EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
+        EXPECT_NE(run.out.find(row.out), std::string::npos) << run.out;
+        EXPECT_NE(run.err.find(row.err), std::string::npos) << run.err;
+    }
+    // A relative name is shown as the absolute path it was written to.
+    const auto previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    const auto run = runCli({"report", "radio.spa", "--output", "no-such-folder/display.txt"});
+    QDir::setCurrent(previous);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.out.find("loaded.\n  " + path("radio.spa") + "\n"), std::string::npos);
+    EXPECT_EQ(run.err, "ERROR: display.txt could not be opened!!\n  " + unwritable + "\n");
 }
 
 TEST_F(CliTest, FirmwareVersionIsPrintedAsANote) {
