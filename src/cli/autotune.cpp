@@ -133,6 +133,11 @@ int autotuneCommand(Console& console, const Arguments& arguments) {
         return kExitFailed;
     }
 
+    // The read and the whole run are one flow.
+    const auto lock = lockRadioPort(console);
+    if (!lock) {
+        return kExitFailed;
+    }
     ConsoleCore session(console, arguments);
     if (arguments.flag("--yes")) {
         session.messages.presetAnswer(Answer::Ok);

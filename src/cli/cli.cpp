@@ -214,6 +214,10 @@ bool chosenPortPresent(Console& console, const std::string& name) {
 }
 
 template <typename Command> int utilityCommand(Console& console, Command command) {
+    const auto lock = lockRadioPort(console);
+    if (!lock) {
+        return kExitFailed;
+    }
     ConsoleMessages messages(console);
     const ScopedUserMessages scope(messages);
     NoBusyCursor cursor;
@@ -231,6 +235,10 @@ bool writeReportTo(ConsoleCore& session, const std::string& path) {
 }
 
 int readCommand(Console& console, const Arguments& arguments) {
+    const auto lock = lockRadioPort(console);
+    if (!lock) {
+        return kExitFailed;
+    }
     ConsoleCore session(console, arguments);
     if (!readRadio(session, console)) {
         return kExitFailed;
@@ -321,6 +329,10 @@ int showCommand(Console& console, const Arguments& arguments) {
 }
 
 int setSerialCommand(Console& console, const Arguments& arguments) {
+    const auto lock = lockRadioPort(console);
+    if (!lock) {
+        return kExitFailed;
+    }
     ConsoleCore session(console, arguments);
     auto& core = session.core;
     const int layout = core.layoutQuery();
@@ -451,6 +463,11 @@ std::string pointName(std::size_t point) {
 }
 
 int programLoadedRecord(ConsoleCore& session, Console& console, const Arguments& arguments) {
+    // Held from the layout check through the confirmation to the last write.
+    const auto lock = lockRadioPort(console);
+    if (!lock) {
+        return kExitFailed;
+    }
     if (arguments.flag("--yes")) {
         session.messages.presetAnswer(Answer::Ok);
     }
@@ -477,6 +494,15 @@ QString historyUrlText(const Arguments& arguments) {
     return configuredHistoryUrl(arguments.history
                                     ? std::optional(QString::fromStdString(*arguments.history))
                                     : std::nullopt);
+}
+
+std::optional<flowPortLock> lockRadioPort(Console& console) {
+    std::optional<flowPortLock> lock(std::in_place);
+    if (lock->busy()) {
+        console.err << "kavrin-cli: " << portBusyText(lock->portName()) << '\n';
+        lock.reset();
+    }
+    return lock;
 }
 
 bool loadArchiveNamed(ConsoleCore& session, const std::string& path) {

@@ -6,6 +6,7 @@
 #include "data/application_core.h"
 #include "data/user_interface.h"
 #include "history/history_recorder.h"
+#include "link/port_lock.h"
 #include "link/user_messages.h"
 
 #include <map>
@@ -67,6 +68,11 @@ std::string pointName(std::size_t point);
 // Program All of the record the core holds: its checks, its confirmation (--yes answers it),
 // and Ctrl-C stopping it between two writes (kExitInterrupted).
 int programLoadedRecord(ConsoleCore& session, Console& console, const Arguments& arguments);
+
+// The port's lock for a whole command, so that nothing of another program reaches the radio
+// between its links. When another program holds it, says so and gives nothing: the command
+// ends before it sends anything.
+std::optional<flowPortLock> lockRadioPort(Console& console);
 
 // An archive loaded into or saved from the core; each message about it names the file.
 bool loadArchiveNamed(ConsoleCore& session, const std::string& path);

@@ -335,6 +335,11 @@ int tuneCommand(Console& console, const Arguments& arguments) {
     // From here a Ctrl-C waits for the request in flight, so that the radio can be taken out
     // of its test state.
     const InterruptGuard interrupt;
+    // The archive's load or the read, the screen and its end are one flow.
+    const auto lock = lockRadioPort(console);
+    if (!lock) {
+        return kExitFailed;
+    }
     ConsoleCore session(console, arguments);
     if (options->yes) {
         session.messages.presetAnswer(Answer::Ok);

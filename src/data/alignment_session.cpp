@@ -65,6 +65,7 @@ alignmentSession::~alignmentSession() {
 // --- Opening and closing -------------------------------------------------------------------------
 
 alignmentSession::Outcome alignmentSession::open() {
+    lock_.emplace();
     keyed_ = false;
     core_.screenOpened(info_.screenId);
     initialUpdate();
@@ -84,6 +85,9 @@ alignmentSession::Outcome alignmentSession::open() {
     attached_ = outcome != Outcome::NoLink && outcome != Outcome::Mismatch;
     if (outcome == Outcome::NoLink || outcome == Outcome::Failed) {
         core_.screenClosed();
+    }
+    if (!attached_) {
+        lock_.reset();
     }
     touch();
     return outcome;
@@ -164,6 +168,7 @@ void alignmentSession::endTuning() {
         tell(outcome);
     }
     keyed_ = false;
+    lock_.reset();
 }
 
 // --- The link of one action ----------------------------------------------------------------------

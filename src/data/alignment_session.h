@@ -8,6 +8,7 @@
 #include "data/alignment_types.h"
 #include "data/point_mappers.h"
 #include "data/user_interface.h"
+#include "link/port_lock.h"
 #include "link/user_messages.h"
 
 #include <array>
@@ -103,6 +104,8 @@ public:
 
     // Fills the rows from the record and enters the radio's test state. Done: tuning may begin;
     // Failed: the screen shows and closes again at once (the application's screen id is 0).
+    // From here to the end of tuning the session holds the port's lock: a radio in its test
+    // state, maybe keyed, is the technician's alone until the screen closes.
     Outcome open();
     // The point selected when the screen first shows; returns the row that takes the focus.
     std::size_t selectFirstPoint();
@@ -162,6 +165,7 @@ private:
     std::string keyedText_;
     std::chrono::seconds watchdog_ = kDefaultTransmitWatchdog;
     std::chrono::steady_clock::time_point lastAction_{};
+    std::optional<flowPortLock> lock_;
 };
 
 // The value the working edit's text stands for: its first three digits, 0 when it has none.

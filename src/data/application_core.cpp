@@ -131,6 +131,7 @@ int applicationCore::layoutQuery() {
 }
 
 bool applicationCore::readFlow(IProgress& progress) {
+    const flowPortLock lock;
     BusyCursorGuard busy(services_.cursor);
     const int layout = layoutQuery();
     if (layout < 0) {
@@ -172,20 +173,30 @@ void applicationCore::regionCheck() {
 }
 
 bool applicationCore::programAllChecks() {
+    programLock_.emplace();
     const int layout = layoutQuery();
     if (layout < 0) {
+        programLock_.reset();
         return false;
     }
     if (layout != record_.codeplugLayout()) {
+        programLock_.reset();
         services_.messages.showMessage(kLayoutMismatchText, "ERROR", MessageIcon::Exclamation);
         return false;
     }
-    return services_.messages.ask(kProgramQuestionText, kProgramQuestionTitle,
-                                  MessageIcon::Information) == Answer::Ok;
+    const bool confirmed = services_.messages.ask(kProgramQuestionText, kProgramQuestionTitle,
+                                                  MessageIcon::Information) == Answer::Ok;
+    if (!confirmed) {
+        programLock_.reset();
+    }
+    return confirmed;
 }
 
 bool applicationCore::programFlow(IProgress& progress,
                                   const std::function<bool()>& cancelRequested) {
+    // The checks' share, when they ran, goes with this flow's end.
+    const flowPortLock lock;
+    programLock_.reset();
     BusyCursorGuard busy(services_.cursor);
     bool sameRadio = false;
     std::optional<softpotProgrammer> programmer;

@@ -7,6 +7,7 @@
 #include "data/radio_operations.h"
 #include "data/radio_record.h"
 #include "data/user_interface.h"
+#include "link/port_lock.h"
 #include "link/user_messages.h"
 
 #include <filesystem>
@@ -58,7 +59,8 @@ public:
     int layoutQuery();
 
     // Program All's checks before the progress screen opens: the layout must match and the
-    // technician must confirm. True when the flow may start.
+    // technician must confirm. True when the flow may start; the port's lock is then held on
+    // until programFlow ends, so that nothing reaches the radio between the checks and the flow.
     bool programAllChecks();
     // The program flow; true when the radio was programmed. cancelRequested, asked between two
     // writes, stops it with the checksum right and test mode ended, showing nothing.
@@ -139,6 +141,7 @@ private:
     std::filesystem::path reportFallbackDir_;
     NoRadioHistory noHistory_;
     IRadioHistory* history_ = &noHistory_;
+    std::optional<flowPortLock> programLock_;
 };
 
 } // namespace kavrin

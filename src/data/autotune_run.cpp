@@ -4,6 +4,7 @@
 #include "data/application_core.h"
 #include "data/radio_history.h"
 #include "data/report.h"
+#include "link/port_lock.h"
 
 namespace kavrin {
 
@@ -35,6 +36,8 @@ std::array<std::string, kResultColumns.size()> resultCells(const pointResult& re
 
 autotuneRun alignScreens(autoAligner& aligner, const std::vector<const AlignmentTypeInfo*>& types) {
     autotuneRun run;
+    // One run is one flow: no other program reaches the radio between its screens.
+    const flowPortLock lock;
     for (const auto* type : types) {
         auto screen = aligner.alignScreen(*type);
         run.results.insert(run.results.end(), screen.points.begin(), screen.points.end());

@@ -2,6 +2,7 @@
 #include "link/log.h"
 #include "link/port_access.h"
 #include "link/port_diagnosis.h"
+#include "link/port_lock.h"
 #include "link/radio_service.h"
 #include "link/virtual_ports.h"
 
@@ -19,7 +20,8 @@ using std::chrono::milliseconds;
 
 class SerialTransport final : public ByteTransport {
 public:
-    explicit SerialTransport(std::unique_ptr<QSerialPort> port) : port_(std::move(port)) {}
+    SerialTransport(portLock lock, std::unique_ptr<QSerialPort> port)
+        : lock_(std::move(lock)), port_(std::move(port)) {}
 
     TransportStatus write(std::span<const std::uint8_t> bytes, milliseconds timeout) override {
         if (failed()) {
@@ -98,6 +100,8 @@ private:
                                                port_->errorString().toStdString());
     }
 
+    // Declared first, so that it is released after the port has closed.
+    portLock lock_;
     std::unique_ptr<QSerialPort> port_;
 };
 
@@ -162,6 +166,13 @@ std::int32_t IPortAccess::Open(const std::wstring& portName, std::int32_t portKi
         return kServicePortError;
     }
 
+    // Another Kavrin working with the radio keeps its lock between its links, while the port
+    // itself is closed: the lock, not the open, tells that the radio is taken.
+    portLock lock(name);
+    if (lock.busy()) {
+        log::warning(log::Channel::Serial, portBusyText(name));
+        return kServicePortError;
+    }
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(location);
     if (!port->open(QIODevice::ReadWrite)) {
@@ -184,7 +195,7 @@ std::int32_t IPortAccess::Open(const std::wstring& portName, std::int32_t portKi
         return kServicePortError;
     }
     const std::uint32_t id = impl_->nextHandle++;
-    impl_->ports.emplace(id, std::make_unique<SerialTransport>(std::move(port)));
+    impl_->ports.emplace(id, std::make_unique<SerialTransport>(std::move(lock), std::move(port)));
     *handle = id;
     log::debug(log::Channel::Serial, "opened " + name + " as handle " + std::to_string(id));
     return kServiceOk;
