@@ -89,7 +89,6 @@ private:
     Console& console_;
     std::string text_;
     int position_ = 0;
-    bool drawn_ = false;
 };
 
 class RememberedStatusLine final : public IStatusLine {
