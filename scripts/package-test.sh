@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Debian package (scripts/package.sh), checks it with lintian and the desktop's
-# validators, unpacks it into a temporary root and runs the installed programs from there:
+# Builds the Debian package (scripts/package.sh, or from the build folder given), checks it with
+# lintian and the desktop's validators, unpacks it into a temporary root and runs the installed
+# programs from there:
 # kavrin-cli reads the installed virtual radio and writes a report, kavrin checks that it finds
 # its help and pictures. Exits non-zero on the first failure; stops what it started.
 set -euo pipefail
@@ -26,8 +27,17 @@ step() {
     echo "package-test: $*"
 }
 
-step "building the package"
-deb=$(scripts/package.sh | tail -n 1)
+# With a build folder as its argument it packages that build (the test command's release build)
+# instead of making a release build of its own.
+if [ $# -ge 1 ]; then
+    step "packaging the build in $1"
+    cmake --build "$1" --target package >&2
+    version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$1/CMakeCache.txt")
+    deb="$(cd "$1" && pwd)/kavrin_${version}_$(dpkg --print-architecture).deb"
+else
+    step "building the package"
+    deb=$(scripts/package.sh | tail -n 1)
+fi
 [ -f "$deb" ] || fail "no package built"
 step "package $deb"
 
