@@ -66,12 +66,14 @@ CSerialNoProgram::~CSerialNoProgram() {
 
 bool CSerialNoProgram::attachScreen(IScreenHost& host) {
     host_ = &host;
+    lock_.emplace();
     host.core().screenOpened(kSerialNoScreenId);
     host.core().operations().useNormalModeRequests(true);
     // A failed check tells its one reason; no second "port in use" box follows it.
     if (!serialRadioCheck(host.core(), host.messages())) {
         leaveNormalMode();
         host.core().screenClosed();
+        lock_.reset();
         return false;
     }
     return true;
@@ -96,6 +98,7 @@ void CSerialNoProgram::endTuning() {
     }
     host_->core().screenClosed();
     leaveNormalMode();
+    lock_.reset();
     host_->closeScreen();
 }
 

@@ -3,12 +3,14 @@
 #pragma once
 
 #include "data/command_ids.h"
+#include "link/port_lock.h"
 #include "screens/screen_view.h"
 
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <optional>
 
 namespace kavrin::screens {
 
@@ -50,6 +52,9 @@ private:
     QLineEdit* edit_;
     QPushButton* update_;
     IScreenHost* host_ = nullptr;
+    // The radio is this screen's from its check to its close: no other program's request lands
+    // between the check and the write.
+    std::optional<flowPortLock> lock_;
 };
 
 } // namespace kavrin::screens

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
@@ -596,6 +597,8 @@ private slots:
         QCOMPARE(app->core().currentScreenId(), 15);
         QCOMPARE(app->screenFrame()->windowTitle(), QString("Program Radio Serial No."));
         QVERIFY(app->core().operations().usesNormalModeRequests());
+        // The radio is the screen's until it closes: a second program's request waits outside.
+        QCOMPARE(runCli({"fw-version"}), 1);
         auto* edit = findByName<QLineEdit>("New Radio Serial No");
         QVERIFY(edit != nullptr);
         QTest::keyClicks(edit, "AB12345678X");
@@ -612,6 +615,7 @@ private slots:
         app->screenFrame()->close();
         QCOMPARE(app->core().currentScreenId(), 0);
         QVERIFY(!app->core().operations().usesNormalModeRequests());
+        QCOMPARE(runCli({"fw-version"}), 0);
     }
 
     void serialNumberScreenDoesNotOpenOnAChangedRadio() {
@@ -658,6 +662,18 @@ private:
             }
         }
         return nullptr;
+    }
+
+    // kavrin-cli in a process of its own; its exit code.
+    static int runCli(const QStringList& arguments) {
+        QProcess cli;
+        cli.start(QStringLiteral(KAVRIN_CLI_PATH), arguments);
+        if (!cli.waitForFinished(30000)) {
+            cli.kill();
+            cli.waitForFinished();
+            return -1;
+        }
+        return cli.exitCode();
     }
 
     void start(const QStringList& arguments = {"kavrin"}) {
