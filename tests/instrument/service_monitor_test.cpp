@@ -376,13 +376,15 @@ TEST_P(Unopenable, SaysWhyWithinTheTimeout) {
     EXPECT_TRUE(opened.error.contains(QString::fromUtf8(row.reason))) << opened.error.toStdString();
 }
 
+// Each row's device of its own: rows run side by side, and the serial port's lock file for a
+// name is taken before the device is found missing.
 INSTANTIATE_TEST_SUITE_P(
     Table, Unopenable,
     ::testing::Values(
         // Port 1 on the loopback interface: nothing listens there, so the connection is refused.
         unopenable{"NothingListens", "tcp://127.0.0.1:1", "cma-style", "Could not connect"},
         unopenable{"NoSuchPort", "serial:/dev/kavrin-no-such-port", "cma-style", "no such port"},
-        unopenable{"NoSuchAdapter", "prologix:/dev/kavrin-no-such-port?addr=7", "classic-style",
+        unopenable{"NoSuchAdapter", "prologix:/dev/kavrin-no-such-adapter?addr=7", "classic-style",
                    "no such port"},
         unopenable{"BadAddress", "tcp//127.0.0.1", "cma-style", "kind of link"},
         unopenable{"UnknownProfile", "tcp://127.0.0.1:1", "no-such-monitor",
