@@ -315,11 +315,10 @@ int showCommand(Console& console, const Arguments& arguments) {
     const auto& path = arguments.positional[0];
     switch (loadArchive(path, record)) {
     case ArchiveLoad::CannotOpen:
-        console.err << "ERROR: Archive File could not be opened!!\n" << fileLine(path) << '\n';
+        console.err << "ERROR: " << kArchiveOpenFailedText << '\n' << fileLine(path) << '\n';
         return kExitFailed;
     case ArchiveLoad::InvalidFormat:
-        console.err << "ERROR: Invalid file format!! File is not an *.SPA file\n"
-                    << fileLine(path) << '\n';
+        console.err << "ERROR: " << kArchiveInvalidText << '\n' << fileLine(path) << '\n';
         return kExitFailed;
     case ArchiveLoad::Loaded:
         break;

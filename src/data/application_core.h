@@ -39,6 +39,10 @@ struct ApplicationServices {
 };
 
 // The technician's go-ahead before softpots are written: Program All and automatic alignment.
+// An archive that cannot be read, as the load says it and `kavrin-cli show` too.
+inline constexpr const char* kArchiveOpenFailedText = "Archive File could not be opened!!";
+inline constexpr const char* kArchiveInvalidText =
+    "Invalid file format!! File is not an *.SPA file";
 inline constexpr const char* kProgramQuestionText = "Program Radio?";
 inline constexpr const char* kProgramQuestionTitle = "Note";
 
